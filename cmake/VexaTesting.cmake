@@ -1,0 +1,50 @@
+# The test harness: GoogleTest from Debian's sources, built with the cross
+# compiler, and every test program run by CTest under Wine.
+
+if(NOT VEXA_BUILD_TESTS)
+  return()
+endif()
+
+set(VEXA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(VEXA_WINE_PREFIX_SCRIPT ${CMAKE_SOURCE_DIR}/cmake/wine-prefix)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run
+               @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+               GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+if(CMAKE_CROSSCOMPILING)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+endif()
+
+set(VEXA_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${VEXA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# vexa_add_gtest(NAME name SOURCES ... [LIBS ...] [LOCALE loc] [ENV ...]
+#                [TIMEOUT s] [RUN_SERIAL] [OWN_MAIN])
+# One GoogleTest program, registered as one CTest test that runs it under
+# Wine with the given locale (en_US.UTF-8, code page 1252, when none).
+function(vexa_add_gtest)
+  cmake_parse_arguments(T "RUN_SERIAL;OWN_MAIN" "NAME;LOCALE;TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} vexa_test_support GTest::gmock)
+  if(NOT T_OWN_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE GTest::gmock_main)
+  endif()
+  if(NOT T_LOCALE)
+    set(T_LOCALE en_US.UTF-8)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no)
+  set_tests_properties(${T_NAME} PROPERTIES
+    ENVIRONMENT "VEXA_LOCALE=${T_LOCALE};${T_ENV}"
+    TIMEOUT ${T_TIMEOUT}
+    FIXTURES_REQUIRED wine_server
+    LABELS "${T_LABELS}")
+  if(T_RUN_SERIAL)
+    set_tests_properties(${T_NAME} PROPERTIES RUN_SERIAL ON)
+  endif()
+endfunction()

@@ -1,0 +1,12 @@
+# Cross-compiling for 32-bit Windows with MinGW-w64 (posix thread model:
+# the win32 model has no std::mutex, which GoogleTest needs).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(VEXA_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${VEXA_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VEXA_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${VEXA_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VEXA_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,99 @@
+// The install script "VEXA95.INI" and its in-memory model. The script is read
+// once at start-up; everything else in the installer reads this model.
+#pragma once
+
+#include <windows.h>
+
+// Capacities of the script format (bytes, including the terminating NUL).
+constexpr int kPathCapacity = 260;
+constexpr int kNameCapacity = 72;
+constexpr int kDiskLabelCapacity = 40;
+
+// Limits of the script format.
+constexpr int kMaxMiscItems = 20;
+constexpr int kMaxFontItems = 60;
+constexpr int kMaxEudcItems = 60;
+constexpr int kMaxTableItems = 20;
+constexpr int kMaxPieces = 60;
+constexpr int kMaxLinkNames = 60;
+
+// Results of LoadInstallScript: 0 or the number of the message that says why.
+constexpr int kScriptLoaded = 0;
+constexpr int kMsgSystemError = 5;
+constexpr int kMsgScriptMissing = 10;
+constexpr int kMsgScriptInvalid = 11;
+
+// One source file on the installation media.
+struct SourcePiece {
+    char fileName[kPathCapacity];
+    char diskLabel[kDiskLabelCapacity];
+};
+
+// The consecutive pieces that become one destination file, named after the
+// first piece.
+struct FileGroup {
+    int firstPiece;
+    int pieceCount;
+    int compressed;  // nonzero: the joined pieces form one LZ-compressed file
+};
+
+struct InstallItem {
+    char name[kNameCapacity];
+    FileGroup files;
+    int size;                        // Fonts, TTEs: kilobytes needed
+    char fontName[kNameCapacity];    // Fonts, TTEs
+    int firstLinkName;               // TTEs
+    int linkNameCount;               // TTEs
+    char destDir[kPathCapacity];     // Misc, Tbls
+    char group[kNameCapacity];       // Misc
+    char userKey[kNameCapacity];     // Tbls
+    char layoutText[kNameCapacity];  // Tbls
+    char layoutFile[kNameCapacity];  // Tbls
+    char imeFile[kNameCapacity];     // Tbls
+};
+
+struct InstallScript {
+    char installerDir[kPathCapacity];
+    char windowsDir[kPathCapacity];
+    char systemDir[kPathCapacity];
+    char fontsDir[kPathCapacity];
+    char scriptPath[kPathCapacity];
+
+    SourcePiece pieces[kMaxPieces];
+    int piecesUsed;
+    char linkNames[kMaxLinkNames][kPathCapacity];
+    int linkNamesUsed;
+
+    InstallItem miscItems[kMaxMiscItems];
+    int miscItemCount;
+    InstallItem fontItems[kMaxFontItems];
+    int fontItemCount;
+    InstallItem eudcItems[kMaxEudcItems];
+    int eudcItemCount;
+    InstallItem tableItems[kMaxTableItems];
+    int tableItemCount;
+};
+
+// The process's one script, filled by LoadInstallScript.
+extern InstallScript g_installScript;
+
+// Reads the script beside the program into g_installScript. Returns
+// kScriptLoaded (0), kMsgSystemError (5), kMsgScriptMissing (10) or
+// kMsgScriptInvalid (11). On 11 one trace line names the section and key
+// that broke the rules.
+int LoadInstallScript();
+
+// The program file's full path as the loader sees it. Tests replace it to
+// place the script in a scratch directory; nullptr restores the real one.
+// Returns the length of the path, 0 on failure (like GetModuleFileNameA).
+using ProgramPathSource = DWORD (*)(char* buffer, DWORD capacity);
+void SetProgramPathSource(ProgramPathSource source);
+
+// result := directory, one backslash unless it already ends with one, name;
+// an empty directory gives the name alone. Cut to the result's capacity.
+// Returns 1 when the whole path fitted, 0 when it was cut.
+int JoinPath(char* result, int capacity, const char* directory, const char* name);
+
+// Bounded copy: at most capacity-1 bytes, always terminated. Returns 1 when
+// the whole text fitted, 0 when it was cut.
+int CopyText(char* target, int capacity, const char* text);

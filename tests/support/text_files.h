@@ -1,0 +1,21 @@
+// Writing and reading test files byte for byte, and INI files in a given
+// code page (test sources are UTF-8; a script on a disc is in the ANSI code
+// page of its market).
+#pragma once
+#include <string>
+
+namespace vexatest {
+
+// Converts UTF-8 text to the bytes of a code page (950, 936, 932, ...).
+std::string FromUtf8(const std::string& utf8, unsigned codePage);
+// Converts bytes of a code page to UTF-8.
+std::string ToUtf8(const std::string& bytes, unsigned codePage);
+
+bool WriteBytes(const std::string& path, const std::string& bytes);
+bool ReadBytes(const std::string& path, std::string* bytes);
+bool FileExists(const std::string& path);
+// Writes text given in UTF-8 as the bytes of a code page, lines ending in
+// CR LF (as an INI file on a disc has them).
+bool WriteTextFile(const std::string& path, const std::string& utf8, unsigned codePage);
+
+}  // namespace vexatest
