@@ -1,26 +1,20 @@
 // One item of the "TTEs" list: an EUDC font file, copied like any other file
 // and then named under the current user's EUDC key as the end-user
 // characters of each of the item's typefaces.
-#include "eudc_item.h"
-
 #include "box_text.h"
+#include "eudc_support.h"
 #include "file_transfer.h"
-#include "font_item.h"
+#include "font_registry.h"
 #include "install_script.h"
 #include "install_session.h"
 #include "item_installers.h"
 #include "registry_access.h"
 
-const char kEudcKeyPath[] = "EUDC\\950";
-
 namespace {
 
 constexpr int kMsgAddingFont = 157;
-constexpr char kDefaultEudcLibrary[] = "GDI32.DLL";
-
-const char* g_eudcLibrary = kDefaultEudcLibrary;
-
-using EnableEudcProc = BOOL(WINAPI*)(BOOL);
+// The current user's EUDC links for code page 950.
+constexpr char kEudcKeyPath[] = "EUDC\\950";
 
 void ShowFormattedBox(HWND owner, const char* text) {
     char box[kMessageCapacity];
@@ -29,25 +23,6 @@ void ShowFormattedBox(HWND owner, const char* text) {
 }
 
 }  // namespace
-
-void SetEudcLibrary(const char* libraryName) {
-    g_eudcLibrary = libraryName ? libraryName : kDefaultEudcLibrary;
-}
-
-void SetEudcEnabled(HWND owner, int flag) {
-    HMODULE library = LoadLibraryA(g_eudcLibrary);
-    if (!library) {
-        ShowFormattedBox(owner, "LoadLibrary Failed");
-        return;
-    }
-    auto enable = reinterpret_cast<EnableEudcProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "EnableEUDC")));
-    if (!enable)
-        ShowFormattedBox(owner, "GetProcAddress Failed");
-    else
-        enable(flag ? TRUE : FALSE);
-    FreeLibrary(library);
-}
 
 int InstallEudcItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.eudcItemCount) return 0;

@@ -1,28 +1,17 @@
 // One item of the "Fonts" list: the font file is copied into the font
 // destination the user confirmed, added to the system's font table and
 // recorded under the Fonts key.
-#include "font_item.h"
-
 #include "box_text.h"
 #include "file_transfer.h"
+#include "font_registry.h"
 #include "install_script.h"
 #include "install_session.h"
 #include "item_installers.h"
-#include "registry_access.h"
-
-const char kFontsKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
 
 namespace {
 
 constexpr int kMsgCannotCreateFile = 12;
 constexpr int kMsgAddingFont = 157;
-
-HKEY OpenFontsKey() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return nullptr;
-    return key;
-}
 
 void ShowItemBox(HWND owner, const char* itemName, const char* tail) {
     char text[kMessageCapacity];
@@ -31,37 +20,6 @@ void ShowItemBox(HWND owner, const char* itemName, const char* tail) {
 }
 
 }  // namespace
-
-bool IsFontRegistered(const char* fontName) {
-    HKEY key = OpenFontsKey();
-    if (!key) return true;
-    bool present = ValueExists(key, fontName) != 0;
-    RegCloseKey(key);
-    return present;
-}
-
-bool RegisterFont(const char* fontName, const char* registryData, bool* writeFailed) {
-    if (writeFailed) *writeFailed = false;
-    HKEY key = OpenFontsKey();
-    if (!key) return false;
-    if (ValueExists(key, fontName)) {
-        RegCloseKey(key);
-        return false;
-    }
-    // The system may refuse the file as a font; it is recorded all the same,
-    // as the system loads the Fonts key's entries itself at start-up.
-    int added = AddFontResourceA(registryData);
-    if (!WriteStringValue(key, fontName, registryData)) {
-        // A font in the table but not in the key would vanish at the next
-        // start-up without a trace: take it out again and say it failed.
-        if (added) RemoveFontResourceA(registryData);
-        RegCloseKey(key);
-        if (writeFailed) *writeFailed = true;
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
 
 int InstallFontItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.fontItemCount) return 0;

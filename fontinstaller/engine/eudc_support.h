@@ -1,11 +1,8 @@
-// End-user-defined-character (EUDC) fonts: linking an EUDC file to
-// typefaces, and switching the system's EUDC support off and on around it.
+// The system's support for end-user-defined characters (EUDC), switched
+// off while an EUDC file's links are written and on again afterwards.
 #pragma once
 
 #include <windows.h>
-
-// HKEY_CURRENT_USER key of the EUDC links for code page 950.
-extern const char kEudcKeyPath[];
 
 // Switches EUDC support off (0) or on (1) through EnableEUDC, looked up in
 // GDI32.DLL each time: a system without it gets a box (owned by owner) and

@@ -1,4 +1,5 @@
-// TrueType fonts: the system's Fonts key and the font table.
+// The system's Fonts key and font table: where installed TrueType fonts
+// are recorded, and the test by which an item learns that its font is there.
 #pragma once
 
 #include <windows.h>
