@@ -22,11 +22,12 @@ set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(${VEXA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # vexa_add_gtest(NAME name SOURCES ... [LIBS ...] [LOCALE loc] [ENV ...]
-#                [TIMEOUT s] [RUN_SERIAL] [OWN_MAIN])
+#                [TIMEOUT s] [RUN_SERIAL] [OWN_MAIN] [ALSO_LOCALES loc...])
 # One GoogleTest program, registered as one CTest test that runs it under
-# Wine with the given locale (en_US.UTF-8, code page 1252, when none).
+# Wine with the given locale (en_US.UTF-8, code page 1252, when none), and
+# once more, as NAME.<locale>, for each of ALSO_LOCALES.
 function(vexa_add_gtest)
-  cmake_parse_arguments(T "RUN_SERIAL;OWN_MAIN" "NAME;LOCALE;TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(T "RUN_SERIAL;OWN_MAIN" "NAME;LOCALE;TIMEOUT" "SOURCES;LIBS;ENV;LABELS;ALSO_LOCALES" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} vexa_test_support GTest::gmock)
   if(NOT T_OWN_MAIN)
@@ -38,13 +39,20 @@ function(vexa_add_gtest)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no)
-  set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "VEXA_LOCALE=${T_LOCALE};${T_ENV}"
-    TIMEOUT ${T_TIMEOUT}
-    FIXTURES_REQUIRED wine_server
-    LABELS "${T_LABELS}")
-  if(T_RUN_SERIAL)
-    set_tests_properties(${T_NAME} PROPERTIES RUN_SERIAL ON)
-  endif()
+  foreach(locale ${T_LOCALE} ${T_ALSO_LOCALES})
+    if(locale STREQUAL T_LOCALE)
+      set(test_name ${T_NAME})
+    else()
+      set(test_name ${T_NAME}.${locale})
+    endif()
+    add_test(NAME ${test_name} COMMAND ${T_NAME} --gtest_color=no)
+    set_tests_properties(${test_name} PROPERTIES
+      ENVIRONMENT "VEXA_LOCALE=${locale};${T_ENV}"
+      TIMEOUT ${T_TIMEOUT}
+      FIXTURES_REQUIRED wine_server
+      LABELS "${T_LABELS}")
+    if(T_RUN_SERIAL)
+      set_tests_properties(${test_name} PROPERTIES RUN_SERIAL ON)
+    endif()
+  endforeach()
 endfunction()

@@ -124,14 +124,19 @@ int ReadFontName(const SectionReader& detail, InstallItem* item) {
     return kScriptLoaded;
 }
 
+bool HasDriveLetter(const char* path) {
+    return ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+}
+
 // " DstDir" (default: the Windows directory), made absolute by
-// " AddWindowsDir"=1.
+// " AddWindowsDir"=1. A directory that already names its drive (the default
+// among them) is never joined: "C:\WINDOWS\C:\WINDOWS" is no place at all.
 int ReadDestination(const InstallScript& script, const SectionReader& detail, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, item->name, " DstDir");
     detail.Text(key, item->destDir, sizeof item->destDir, script.windowsDir);
     ComposeKey(key, item->name, " AddWindowsDir");
-    if (detail.Int(key) == 1) {
+    if (detail.Int(key) == 1 && !HasDriveLetter(item->destDir)) {
         char joined[kPathCapacity];
         // A cut destination would put the file somewhere nobody asked for.
         if (!JoinPath(joined, sizeof joined, script.windowsDir, item->destDir))

@@ -1,0 +1,146 @@
+#include "install_driver.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "install_script.h"
+#include "install_session.h"
+#include "item_installers.h"
+#include "user_interface.h"
+
+namespace {
+
+// The list shows at most 60 Fonts and 60 TTEs names; every selected entry
+// is installed, however many there are.
+constexpr int kMaxListEntries = kMaxFontItems + kMaxEudcItems;
+
+constexpr int kMsgNoMemory = 4;
+constexpr int kMsgInstallComplete = 155;
+
+const char kFontPrompt[] = "請你輸入HalvexSorvel字形目的目錄：";
+const char kEudcPrompt[] = "請你輸入外字集目的目錄：";
+
+FreeSpaceSource g_freeSpace = nullptr;
+
+struct Selection {
+    int fonts[kMaxFontItems];
+    int fontCount;
+    int eudcs[kMaxEudcItems];
+    int eudcCount;
+};
+
+// Reads the selected list positions and sorts them into the two
+// categories; 0 when the list cannot supply them.
+int ReadSelection(HWND owner, int selectionCount, Selection* selection) {
+    std::memset(selection, 0, sizeof *selection);
+    int positions[kMaxListEntries];
+    int wanted = selectionCount < kMaxListEntries ? selectionCount : kMaxListEntries;
+    if (wanted < 0) wanted = 0;
+    LRESULT got = SendDlgItemMessageA(owner, kItemListId, LB_GETSELITEMS, static_cast<WPARAM>(wanted),
+                                      reinterpret_cast<LPARAM>(positions));
+    if (got == LB_ERR) return 0;
+    const InstallScript& s = g_installScript;
+    for (int i = 0; i < static_cast<int>(got) && i < wanted; ++i) {
+        int p = positions[i];
+        if (p < 0) continue;
+        if (p < s.fontItemCount) {
+            if (selection->fontCount < kMaxFontItems) selection->fonts[selection->fontCount++] = p;
+        } else if (p < s.fontItemCount + s.eudcItemCount) {
+            if (selection->eudcCount < kMaxEudcItems) selection->eudcs[selection->eudcCount++] = p - s.fontItemCount;
+        }
+    }
+    return 1;
+}
+
+// The drive root of chosenDir, lower-cased: "c:\"; just "\" without a drive.
+void DestinationRoot(char* root, int capacity) {
+    const char* dir = g_installSession.chosenDir;
+    if (dir[0] != '\0' && dir[1] == ':') {
+        char drive = dir[0];
+        if (drive >= 'A' && drive <= 'Z') drive = static_cast<char>(drive - 'A' + 'a');
+        std::snprintf(root, capacity, "%c:\\", drive);
+    } else {
+        std::snprintf(root, capacity, "\\");
+    }
+}
+
+// Free space check for the selected items of one category: 1 passes, 0
+// when the space box has been shown.
+int CheckFreeSpace(HWND owner, const InstallItem* items, const int* indices, int count) {
+    char root[8];
+    DestinationRoot(root, sizeof root);
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    BOOL known = g_freeSpace ? g_freeSpace(root, &sectorsPerCluster, &bytesPerSector, &freeClusters)
+                             : GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                                 &totalClusters);
+    // Without a figure the check passes: the next write reports a real
+    // shortage.
+    if (!known) return 1;
+    unsigned long long freeBytes = static_cast<unsigned long long>(freeClusters) * sectorsPerCluster;
+    freeBytes *= bytesPerSector;
+    if (freeBytes >= 2147483648ULL) return 1;
+    long long freeKilobytes = static_cast<long long>(freeBytes / 1024);
+    long long need = 0;
+    for (int i = 0; i < count; ++i) need += items[indices[i]].size;
+    if (need <= freeKilobytes) return 1;
+    char text[256];
+    FormatSpaceText(text, sizeof text, need, freeKilobytes);
+    Ui().ShowSpaceBox(owner, text);
+    return 0;
+}
+
+using ItemInstaller = int (*)(HWND, int);
+
+// Destination dialog, registration prefix, space check and the selected
+// items of one category. Returns 0 when the run must end here.
+int InstallSelected(HWND owner, const char* presetDir, const char* prompt, const InstallItem* items,
+                    const int* indices, int count, ItemInstaller install, int* installed) {
+    CopyText(g_installSession.chosenDir, sizeof g_installSession.chosenDir, presetDir);
+    if (!Ui().AskDestination(owner, prompt)) return 0;
+    UpdateRegistrationPrefix(g_installScript);
+    if (!CheckFreeSpace(owner, items, indices, count)) return 0;
+    for (int i = 0; i < count && !g_installSession.abortFlag; ++i) *installed |= install(owner, indices[i]);
+    return 1;
+}
+
+}  // namespace
+
+void SetFreeSpaceSource(FreeSpaceSource source) { g_freeSpace = source; }
+
+int FormatSpaceText(char* text, int capacity, long long needKilobytes, long long freeKilobytes) {
+    // The need in megabytes to the nearest tenth, a half tenth rounding up.
+    long long tenths = (needKilobytes * 10 + 512) / 1024;
+    long whole = static_cast<long>(tenths / 10);
+    long digit = static_cast<long>(tenths % 10);
+    int n;
+    if (freeKilobytes < 1024)
+        n = std::snprintf(text, capacity, "所需磁碟空間: %ld.%ldM\n 大於尚餘磁碟空間: %dK", whole, digit,
+                          static_cast<int>(freeKilobytes));
+    else
+        n = std::snprintf(text, capacity, "所需磁碟空間: %ld.%ldM\n 大於尚餘磁碟空間: %dM", whole, digit,
+                          static_cast<int>(freeKilobytes / 1024));
+    return n;
+}
+
+void RunInstall(HWND owner, int selectionCount) {
+    const InstallScript& s = g_installScript;
+    static Selection selection;
+    if (!ReadSelection(owner, selectionCount, &selection)) {
+        ShowWarning(owner, kMsgNoMemory);
+        return;
+    }
+    g_installSession.abortFlag = 0;
+    int installed = 0;
+    for (int i = 0; i < s.miscItemCount && !g_installSession.abortFlag; ++i) installed |= InstallMiscItem(owner, i);
+    for (int i = 0; i < s.tableItemCount && !g_installSession.abortFlag; ++i) installed |= InstallTableItem(owner, i);
+    if (selection.fontCount > 0 &&
+        !InstallSelected(owner, s.fontsDir, kFontPrompt, s.fontItems, selection.fonts, selection.fontCount,
+                         InstallFontItem, &installed))
+        return;
+    if (selection.eudcCount > 0 &&
+        !InstallSelected(owner, s.windowsDir, kEudcPrompt, s.eudcItems, selection.eudcs, selection.eudcCount,
+                         InstallEudcItem, &installed))
+        return;
+    ClearStatus();
+    if (installed) ShowWarning(owner, kMsgInstallComplete);
+}
