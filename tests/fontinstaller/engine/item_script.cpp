@@ -1,8 +1,12 @@
 #include "item_script.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+
+#include "text_files.h"
 
 namespace vexatest {
 
@@ -85,6 +89,19 @@ InstallItem& AddTableItem(const char* name, const FileGroup& files, const std::s
     CopyText(item.layoutFile, sizeof item.layoutFile, layoutFile);
     CopyText(item.imeFile, sizeof item.imeFile, imeFile);
     return item;
+}
+
+std::string DataFile(const char* name) {
+    const char* dir = std::getenv("VEXA_ITEM_DATA");
+    std::string path = std::string("Z:") + (dir ? dir : "/nonexistent");
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path + "\\" + name;
+}
+
+std::string DataBytes(const char* name) {
+    std::string bytes;
+    if (!ReadBytes(DataFile(name), &bytes)) throw std::runtime_error("no test data " + DataFile(name));
+    return bytes;
 }
 
 void ChooseDestination(const std::string& dir) {
