@@ -84,8 +84,11 @@ LRESULT CALLBACK FontChangeCounter::WindowProc(HWND window, UINT message, WPARAM
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     } else if (message == WM_FONTCHANGE) {
+        // The test's own broadcast reaches this window of its own thread as a
+        // direct call; one sent by another program (another test running at
+        // the same time) comes in from another thread and is not counted.
         auto* counter = reinterpret_cast<FontChangeCounter*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (counter) ++counter->count_;
+        if (counter && !InSendMessage()) ++counter->count_;
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -20,8 +20,9 @@ std::string RenamedFace(const std::string& dejaVuSans);
 // selected as itself (GetTextFaceA) when a font of that face is asked for.
 bool FaceAvailable(const char* face);
 
-// Counts WM_FONTCHANGE broadcasts while it lives: a hidden top-level window
-// of the test's own thread (a broadcast is sent to every top-level window).
+// Counts the WM_FONTCHANGE broadcasts of the test's own thread while it
+// lives: a hidden top-level window of that thread (a broadcast is sent to
+// every top-level window, also those of other programs).
 class FontChangeCounter {
 public:
     FontChangeCounter();

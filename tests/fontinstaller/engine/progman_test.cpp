@@ -157,3 +157,28 @@ TEST_F(ProgmanTest, CommandsAreSentOnlyWhenEachFitsWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// The callback only traces the three notices a client can get, returns no
+// data for anything, and traces nothing else.
+TEST(ProgmanCallback, TracesErrorsCompletionsAndForcedDisconnects) {
+    struct Case {
+        UINT type;
+        const char* trace;
+    } cases[] = {
+        {XTYP_ERROR, "XTYP_ERROR received\n"},
+        {XTYP_XACT_COMPLETE, "XTYP_XACT_COMPLETE received\n"},
+        {XTYP_DISCONNECT, "Server forced disconnect\n"},
+        {XTYP_REGISTER, ""},
+        {XTYP_ADVDATA, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.trace);
+        vexatest::StdoutCapture out;
+        EXPECT_EQ(ProgmanCallback(c.type, CF_TEXT, nullptr, nullptr, nullptr, nullptr, 0, 0), nullptr);
+        EXPECT_EQ(out.Text(), c.trace);
+    }
+}
+
+}  // namespace
