@@ -113,9 +113,10 @@ TEST_F(FontItemTest, RefusesARecordedFontWithoutTouchingItsFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         vexatest::DurableRegistryRedirect fresh;
-        if (!c.deleteKey)
+        if (!c.deleteKey) {
             ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName,
                                                     "SANS.TTF"));
+        }
         vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
         const std::string dest = scratch.MakeDir(c.deleteKey ? "OLD2" : "OLD1");
         ASSERT_TRUE(vexatest::WriteBytes(dest + "\\SANS.TTF", "old version"));

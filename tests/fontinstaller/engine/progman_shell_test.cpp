@@ -101,8 +101,9 @@ TEST(ProgmanShell, WineShellMakesTheShortcutInTheGroup) {
         vexatest::StdoutCapture out;
         EXPECT_EQ(InstallMiscItem(nullptr, 0), 1);
         EXPECT_THAT(out.Text(), HasSubstr("\tDone\n"));
-        if (run == 1)  // no such item yet: the shell refuses the replace
+        if (run == 1) {  // no such item yet: the shell refuses the replace
             EXPECT_THAT(out.Text(), HasSubstr("[ReplaceItem(Viewer)]\n\tDDE Error 0x4009\n"));
+        }
         EXPECT_EQ(ShortcutTarget(groupDir + "\\Viewer.lnk"), scratch / "VIEWER\\VIEWER.EXE");
     }
 }

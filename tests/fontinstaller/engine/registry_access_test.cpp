@@ -64,10 +64,13 @@ TEST(IsFontRegistered, AnswersFromTheFontsKey) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         vexatest::DurableRegistryRedirect redirect;
-        if (c.createKey) ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
-        if (c.existingValue)
+        if (c.createKey) {
+            ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+        }
+        if (c.existingValue) {
             ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath,
                                                     c.existingValue, "KAIM.TTF"));
+        }
         EXPECT_EQ(IsFontRegistered("Kai Medium (TrueType)"), c.expected);
     }
 }
