@@ -182,6 +182,7 @@ struct ShapeCase {
     int compressed;
     std::vector<size_t> cuts;    // where the data is cut into pieces
 };
+void PrintTo(const ShapeCase& c, std::ostream* out) { *out << c.label; }
 
 class TransferShapes : public FileTransferTest, public ::testing::WithParamInterface<ShapeCase> {};
 
@@ -291,6 +292,7 @@ struct FailureCase {
     std::vector<int> warnings;   // expected warning ids
     int abortFlag;
 };
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.label; }
 
 class TransferFailures : public FileTransferTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -407,6 +409,7 @@ struct TraceCase {
     TransferResult result;
     const char* expected;  // %D: the destination path, %T: the temporary file
 };
+void PrintTo(const TraceCase& c, std::ostream* out) { *out << c.label; }
 
 class TransferTrace : public FileTransferTest, public ::testing::WithParamInterface<TraceCase> {};
 
