@@ -346,6 +346,37 @@ TEST_F(FileTransferTest, NamedFilesReportGivesSourceAndDestination) {
     ExpectNothingLeft();
 }
 
+TEST_F(FileTransferTest, NamedFilesBoxIsCutAt255Characters) {
+    // Source and destination of about 200 characters each.
+    std::string longMedia = media + "\\" + std::string(200 - media.size(), 'm');
+    ASSERT_TRUE(CreateDirectoryA(longMedia.c_str(), nullptr));
+    CopyText(g_installSession.sourceDir, kPathCapacity, longMedia.c_str());
+    destDir = scratch / std::string(190 - scratch.path().size(), 'd');
+    std::string packed = DataBytes("SANS.TT_");
+    packed[8] = 'Z';
+    FileGroup group = AddGroup({"SANS.TTF"}, {&packed}, 1, longMedia);
+    ASSERT_EQ(Run(group, {ReportNamedFiles, 0, 0}), TransferFailed);
+    std::vector<UiEvent> boxes = ui.Of(UiEvent::Box);
+    ASSERT_EQ(boxes.size(), 1u);
+    std::string full = "Can't copy file [" + longMedia + "\\SANS.TTF] to [" + DestFile() + "]";
+    ASSERT_GT(full.size(), 255u);
+    EXPECT_EQ(boxes[0].arg1, full.substr(0, 255));
+    ExpectNothingLeft();
+}
+
+TEST_F(FileTransferTest, DestinationThatIsItsOwnSourceIsNotEmptied) {
+    // The script sends the file to the directory it is read from.
+    std::string sans = DataBytes("SANS.TTF");
+    std::vector<std::string> parts = Cut(sans, {1000});
+    FileGroup group = AddCutGroup(parts, 0);
+    destDir = media;
+    ASSERT_EQ(Run(group), TransferNoDestination);
+    std::string first;
+    ASSERT_TRUE(ReadBytes(media + "\\SANS.TTF", &first));
+    EXPECT_TRUE(first == parts[0]);
+    EXPECT_TRUE(ui.events.empty());
+}
+
 TEST_F(FileTransferTest, UncreatableDestinationIsReportedToTheCaller) {
     std::string sans = DataBytes("SANS.TTF");
     FileGroup group = AddCutGroup({sans}, 1);
