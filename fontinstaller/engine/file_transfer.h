@@ -26,8 +26,12 @@ struct TransferOptions {
 
 // On TransferDone, destPath (kPathCapacity bytes) receives the destination's
 // fully qualified path. TransferNoDestination: the destination could not be
-// created, nothing reported. TransferFailed: reported (or cancelled), and
-// neither the destination nor a temporary file is left.
+// created (its path does not fit 259 characters, or it is one of the
+// group's own pieces, which creating it would empty), nothing reported;
+// destPath then holds the path that was tried, for the category's message.
+// TransferFailed: reported (or cancelled), and neither the destination nor a
+// temporary file is left; destPath is empty. A group outside the piece table
+// is refused with warning 11 before anything is created.
 TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char* destDir,
                                  const TransferOptions& options, char* destPath);
 
@@ -35,8 +39,10 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
 // disk prompt when it is not there. -1 when the user gave up.
 HFILE OpenSourcePiece(HWND owner, const SourcePiece& piece, OpenMode mode);
 
-// Opens a file for reading in the given mode (LZOpenFileA or _lopen); -1 on
-// failure. Shared with the disk prompt.
+// Opens a piece file for reading; -1 on failure. Shared with the disk prompt.
+// Both modes give a plain read handle (expansion starts when the piece is
+// copied); in expanding mode a file that is missing is also looked for under
+// its compressed name, as LZ32 does ("FONT.TTF" -> "FONT.TT_").
 HFILE OpenPieceFile(const char* path, OpenMode mode);
 
 // Copies source from start to its end onto target's current position in

@@ -1,0 +1,546 @@
+// File transfer against real font files: DejaVu TrueType files from the
+// build host and their SZDD-compressed forms made at build time by
+// mscompress. Each test gets its own media, destination and temporary
+// directory (TMP and TEMP point into its scratch directory), so "tmp*"
+// files left behind are seen exactly.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "file_transfer.h"
+#include "install_script.h"
+#include "install_session.h"
+#include "scratch_dir.h"
+#include "scripted_ui.h"
+#include "text_files.h"
+
+using vexatest::ReadBytes;
+using vexatest::ScratchDir;
+using vexatest::ScriptedUi;
+using vexatest::UiEvent;
+using vexatest::WriteBytes;
+
+namespace {
+
+// A file made at build time, seen through Wine's Z: drive.
+std::string DataFile(const char* name) {
+    const char* dir = std::getenv("VEXA_TRANSFER_DATA");
+    std::string path = std::string("Z:") + (dir ? dir : "/nonexistent");
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path + "\\" + name;
+}
+
+std::string DataBytes(const char* name) {
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes(DataFile(name), &bytes)) << DataFile(name);
+    return bytes;
+}
+
+// Splits bytes at the given offsets (ascending; equal offsets make an empty
+// piece).
+std::vector<std::string> Cut(const std::string& bytes, const std::vector<size_t>& cuts) {
+    std::vector<std::string> parts;
+    size_t from = 0;
+    for (size_t at : cuts) {
+        parts.push_back(bytes.substr(from, at - from));
+        from = at;
+    }
+    parts.push_back(bytes.substr(from));
+    return parts;
+}
+
+std::vector<std::string> ListDir(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, ".."))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Standard output of the process, captured into a file while it lives.
+class StdoutCapture {
+public:
+    explicit StdoutCapture(std::string path) : path_(std::move(path)) {
+        std::fflush(stdout);
+        saved_ = _dup(1);
+        int fd = _open(path_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600);
+        _dup2(fd, 1);
+        _close(fd);
+    }
+    // Everything written so far (CR LF of a text-mode stream read as LF).
+    std::string Stop() {
+        std::fflush(stdout);
+        if (saved_ >= 0) {
+            _dup2(saved_, 1);
+            _close(saved_);
+            saved_ = -1;
+        }
+        std::string text;
+        ReadBytes(path_, &text);
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
+    }
+    ~StdoutCapture() { Stop(); }
+
+private:
+    std::string path_;
+    int saved_ = -1;
+};
+
+class FileTransferTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::memset(&g_installScript, 0, sizeof g_installScript);
+        std::memset(&g_installSession, 0, sizeof g_installSession);
+        media = scratch.MakeDir("media");
+        temp = scratch.MakeDir("temp");
+        destDir = scratch / "fonts";
+        CopyText(g_installSession.sourceDir, kPathCapacity, media.c_str());
+        for (const char* name : {"TMP", "TEMP"}) {
+            char old[MAX_PATH] = "";
+            DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
+            savedEnv.push_back(n > 0 && n < sizeof old ? std::string(old) : std::string());
+            SetEnvironmentVariableA(name, (temp + "\\").c_str());
+        }
+    }
+    void TearDown() override {
+        const char* names[] = {"TMP", "TEMP"};
+        for (int i = 0; i < 2; ++i)
+            SetEnvironmentVariableA(names[i], savedEnv[i].empty() ? nullptr : savedEnv[i].c_str());
+    }
+
+    // Adds pieces to the script's table and writes their bytes into dir
+    // (a null text leaves the piece missing). Returns the group.
+    FileGroup AddGroup(const std::vector<std::string>& names, const std::vector<const std::string*>& bytes,
+                       int compressed, const std::string& dir) {
+        FileGroup group{g_installScript.piecesUsed, static_cast<int>(names.size()), compressed};
+        for (size_t i = 0; i < names.size(); ++i) {
+            SourcePiece& piece = g_installScript.pieces[g_installScript.piecesUsed++];
+            CopyText(piece.fileName, sizeof piece.fileName, names[i].c_str());
+            std::snprintf(piece.diskLabel, sizeof piece.diskLabel, "Disk %d", static_cast<int>(i + 1));
+            if (bytes[i]) {
+                EXPECT_TRUE(WriteBytes(dir + "\\" + names[i], *bytes[i]));
+            }
+        }
+        return group;
+    }
+    // The pieces of data, named SANS.TTF, PART2.DAT, PART3.DAT, ... in media.
+    FileGroup AddCutGroup(const std::vector<std::string>& parts, int compressed) {
+        names.clear();
+        std::vector<const std::string*> bytes;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            names.push_back(i == 0 ? std::string("SANS.TTF") : "PART" + std::to_string(i + 1) + ".DAT");
+            bytes.push_back(&parts[i]);
+        }
+        return AddGroup(names, bytes, compressed, media);
+    }
+
+    TransferResult Run(const FileGroup& group, TransferOptions options = {ReportStandard, 0, 0}) {
+        return TransferFileGroup(owner, group, destDir.c_str(), options, destPath);
+    }
+
+    std::string DestFile() const { return destDir + "\\SANS.TTF"; }
+    std::string DestBytes() const {
+        std::string bytes;
+        ReadBytes(DestFile(), &bytes);
+        return bytes;
+    }
+    // Nothing of a failed transfer may remain.
+    void ExpectNothingLeft() {
+        EXPECT_FALSE(vexatest::FileExists(DestFile()));
+        EXPECT_EQ(ListDir(temp), std::vector<std::string>{});
+        EXPECT_EQ(ui.busyDepth, 0);
+    }
+
+    ScratchDir scratch;
+    ScriptedUi ui;
+    HWND owner = reinterpret_cast<HWND>(0x1234);
+    std::string media, temp, destDir;
+    std::vector<std::string> savedEnv, names;
+    char destPath[kPathCapacity] = "";
+};
+
+// --- the three shapes, against the original font byte for byte -----------
+
+struct ShapeCase {
+    const char* label;
+    const char* data;            // file the pieces are cut from
+    int compressed;
+    std::vector<size_t> cuts;    // where the data is cut into pieces
+};
+void PrintTo(const ShapeCase& c, std::ostream* out) { *out << c.label; }
+
+class TransferShapes : public FileTransferTest, public ::testing::WithParamInterface<ShapeCase> {};
+
+TEST_P(TransferShapes, DestinationIsTheOriginalFont) {
+    const ShapeCase& c = GetParam();
+    std::string original = DataBytes("SANS.TTF");
+    ASSERT_GT(original.size(), 700000u);
+    std::vector<std::string> parts = Cut(DataBytes(c.data), c.cuts);
+    FileGroup group = AddCutGroup(parts, c.compressed);
+    // An older, longer file of the same name is overwritten without a word.
+    CreateDirectoryA(destDir.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(DestFile(), std::string(original.size() + 5000, 'x')));
+
+    ASSERT_EQ(Run(group), TransferDone);
+
+    EXPECT_EQ(std::string(destPath), DestFile());
+    std::string written = DestBytes();
+    EXPECT_EQ(written.size(), original.size());
+    EXPECT_TRUE(written == original) << "destination differs from the original font";
+    // The destination is named after the first piece only.
+    EXPECT_EQ(ListDir(destDir), std::vector<std::string>{"SANS.TTF"});
+    EXPECT_EQ(ListDir(temp), std::vector<std::string>{});
+    EXPECT_EQ(ui.WarningIds(), std::vector<int>{});
+    EXPECT_TRUE(ui.Of(UiEvent::DiskPrompt).empty());
+    EXPECT_EQ(ui.busyDepth, 0);
+    std::vector<UiEvent> status = ui.Of(UiEvent::Status);
+    ASSERT_GE(status.size(), parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(status[i].id, 153);
+        EXPECT_EQ(status[i].arg1, names[i]);
+    }
+    EXPECT_EQ(ui.Of(UiEvent::ClearStatus).size(), parts.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, TransferShapes,
+    ::testing::Values(ShapeCase{"PlainOnePiece", "SANS.TTF", 0, {}},
+                      ShapeCase{"PlainTwoPieces", "SANS.TTF", 0, {123457}},
+                      ShapeCase{"PlainThreePiecesEmptyMiddle", "SANS.TTF", 0, {32767, 32767}},
+                      ShapeCase{"PlainThreePiecesAtChunkEdges", "SANS.TTF", 0, {32768, 98301}},
+                      ShapeCase{"CompressedOnePiece", "SANS.TT_", 1, {}},
+                      ShapeCase{"CompressedPieceNotCompressed", "SANS.TTF", 1, {}},
+                      ShapeCase{"CompressedTwoPieces", "SANS.TT_", 1, {100001}},
+                      ShapeCase{"CompressedThreePiecesCutInHeader", "SANS.TT_", 1, {7, 250003}},
+                      ShapeCase{"CompressedThreePiecesEmptyLast", "SANS.TT_", 1, {300001, 471674}},
+                      ShapeCase{"PlainJoinOfCompressedIsRaw", "SANS.TTF", 1, {1, 2}}),
+    [](const ::testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.label); });
+
+TEST_F(FileTransferTest, PlainGroupOfTwoFontsIsTheirJoin) {
+    std::string sans = DataBytes("SANS.TTF"), serif = DataBytes("SERIF.TTF");
+    FileGroup group = AddGroup({"JOINED.TTF", "SERIF.TTF"}, {&sans, &serif}, 0, media);
+    ASSERT_EQ(Run(group), TransferDone);
+    std::string written;
+    ASSERT_TRUE(ReadBytes(destDir + "\\JOINED.TTF", &written));
+    EXPECT_TRUE(written == sans + serif);
+    EXPECT_FALSE(vexatest::FileExists(destDir + "\\SERIF.TTF"));
+}
+
+// --- the disk prompt --------------------------------------------------------
+
+TEST_F(FileTransferTest, PiecesOnAnotherDiskAreFoundAfterOnePrompt) {
+    std::vector<std::string> parts = Cut(DataBytes("SANS.TT_"), {150000, 300000});
+    std::string disk2 = scratch.MakeDir("disk2");
+    FileGroup group = AddGroup({"SANS.TTF", "PART2.DAT", "PART3.DAT"}, {&parts[0], nullptr, nullptr}, 1, media);
+    WriteBytes(disk2 + "\\PART2.DAT", parts[1]);
+    WriteBytes(disk2 + "\\PART3.DAT", parts[2]);
+    ui.AnswerDiskWithDirectory(scratch / "nowhere");  // the prompt stays open
+    ui.AnswerDiskWithDirectory(disk2);
+
+    ASSERT_EQ(Run(group), TransferDone);
+
+    EXPECT_TRUE(DestBytes() == DataBytes("SANS.TTF"));
+    std::vector<UiEvent> prompts = ui.Of(UiEvent::DiskPrompt);
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].arg1, "PART2.DAT");
+    EXPECT_EQ(prompts[0].arg2, "Disk 2");
+    EXPECT_EQ(ui.diskOpenFailures, 1);
+    EXPECT_EQ(std::string(g_installSession.sourceDir), disk2);
+    EXPECT_EQ(g_installSession.abortFlag, 0);
+    EXPECT_EQ(ListDir(temp), std::vector<std::string>{});
+}
+
+TEST_F(FileTransferTest, CompressedPieceIsFoundUnderItsCompressedName) {
+    std::string packed = DataBytes("SANS.TT_");
+    std::string disk2 = scratch.MakeDir("disk2");
+    FileGroup group = AddGroup({"SANS.TTF"}, {nullptr}, 1, media);
+    WriteBytes(disk2 + "\\SANS.TT_", packed);
+    ui.AnswerDiskWithDirectory(disk2);
+
+    ASSERT_EQ(Run(group), TransferDone);
+    EXPECT_TRUE(DestBytes() == DataBytes("SANS.TTF"));
+    EXPECT_EQ(ui.Of(UiEvent::DiskPrompt).size(), 1u);
+}
+
+// --- failures: reported once, and nothing of the transfer remains ----------
+
+enum class Damage { MissingThenCancel, MissingThenExit, BadAlgorithm, CutShort };
+
+struct FailureCase {
+    const char* label;
+    const char* data;
+    int compressed;
+    std::vector<size_t> cuts;
+    int brokenPiece;             // which piece the damage applies to
+    Damage damage;
+    ExpansionReport report;
+    std::vector<int> warnings;   // expected warning ids
+    int abortFlag;
+};
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.label; }
+
+class TransferFailures : public FileTransferTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(TransferFailures, LeavesNeitherDestinationNorTemporaryFile) {
+    const FailureCase& c = GetParam();
+    std::vector<std::string> parts = Cut(DataBytes(c.data), c.cuts);
+    std::string& broken = parts[c.brokenPiece];
+    if (c.damage == Damage::BadAlgorithm) broken[8] = 'B';          // compression type
+    if (c.damage == Damage::CutShort) broken.resize(broken.size() - 1000);
+    FileGroup group = AddCutGroup(parts, c.compressed);
+    if (c.damage == Damage::MissingThenCancel || c.damage == Damage::MissingThenExit) {
+        DeleteFileA((media + "\\" + names[c.brokenPiece]).c_str());
+        if (c.damage == Damage::MissingThenCancel) ui.AnswerDiskCancel();
+        else ui.AnswerDiskExit();
+    }
+    CreateDirectoryA(destDir.c_str(), nullptr);
+    WriteBytes(DestFile(), "an older file");
+
+    EXPECT_EQ(Run(group, {c.report, 0, 1}), TransferFailed);
+
+    ExpectNothingLeft();
+    EXPECT_EQ(ui.WarningIds(), c.warnings);
+    EXPECT_EQ(g_installSession.abortFlag, c.abortFlag);
+    EXPECT_EQ(ui.unansweredPrompts, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, TransferFailures,
+    ::testing::Values(
+        FailureCase{"PlainSecondMissingCancel", "SANS.TTF", 0, {4000}, 1, Damage::MissingThenCancel, ReportStandard, {}, 0},
+        FailureCase{"CompressedThirdMissingCancel", "SANS.TT_", 1, {100, 200000}, 2, Damage::MissingThenCancel, ReportStandard, {}, 0},
+        FailureCase{"CompressedSecondMissingExit", "SANS.TT_", 1, {100000}, 1, Damage::MissingThenExit, ReportStandard, {}, 1},
+        FailureCase{"SingleMissingExit", "SANS.TT_", 1, {}, 0, Damage::MissingThenExit, ReportStandard, {}, 1},
+        FailureCase{"SingleBadAlgorithm", "SANS.TT_", 1, {}, 0, Damage::BadAlgorithm, ReportStandard, {92}, 0},
+        FailureCase{"SingleBadAlgorithmReportNone", "SANS.TT_", 1, {}, 0, Damage::BadAlgorithm, ReportNone, {}, 0},
+        FailureCase{"SingleCutShort", "SANS.TT_", 1, {}, 0, Damage::CutShort, ReportStandard, {97}, 0},
+        FailureCase{"JoinedBadAlgorithm", "SANS.TT_", 1, {50000}, 0, Damage::BadAlgorithm, ReportNamedFiles, {92}, 0},
+        FailureCase{"JoinedCutShort", "SANS.TT_", 1, {50000, 400000}, 2, Damage::CutShort, ReportStandard, {97}, 0}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.label); });
+
+TEST_F(FileTransferTest, NamedFilesReportGivesSourceAndDestination) {
+    std::string packed = DataBytes("SANS.TT_");
+    packed[8] = 'Z';
+    FileGroup group = AddCutGroup({packed}, 1);
+    ASSERT_EQ(Run(group, {ReportNamedFiles, 0, 0}), TransferFailed);
+    std::vector<UiEvent> boxes = ui.Of(UiEvent::Box);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].arg1, "Can't copy file [" + media + "\\SANS.TTF] to [" + DestFile() + "]");
+    EXPECT_EQ(boxes[0].owner, owner);
+    EXPECT_TRUE(ui.WarningIds().empty());
+    ExpectNothingLeft();
+}
+
+TEST_F(FileTransferTest, NamedFilesBoxIsCutAt255Characters) {
+    // Source and destination of about 200 characters each.
+    std::string longMedia = media + "\\" + std::string(200 - media.size(), 'm');
+    ASSERT_TRUE(CreateDirectoryA(longMedia.c_str(), nullptr));
+    CopyText(g_installSession.sourceDir, kPathCapacity, longMedia.c_str());
+    destDir = scratch / std::string(190 - scratch.path().size(), 'd');
+    std::string packed = DataBytes("SANS.TT_");
+    packed[8] = 'Z';
+    FileGroup group = AddGroup({"SANS.TTF"}, {&packed}, 1, longMedia);
+    ASSERT_EQ(Run(group, {ReportNamedFiles, 0, 0}), TransferFailed);
+    std::vector<UiEvent> boxes = ui.Of(UiEvent::Box);
+    ASSERT_EQ(boxes.size(), 1u);
+    std::string full = "Can't copy file [" + longMedia + "\\SANS.TTF] to [" + DestFile() + "]";
+    ASSERT_GT(full.size(), 255u);
+    EXPECT_EQ(boxes[0].arg1, full.substr(0, 255));
+    ExpectNothingLeft();
+}
+
+TEST_F(FileTransferTest, DestinationThatIsItsOwnSourceIsNotEmptied) {
+    // The script sends the file to the directory it is read from.
+    std::string sans = DataBytes("SANS.TTF");
+    std::vector<std::string> parts = Cut(sans, {1000});
+    FileGroup group = AddCutGroup(parts, 0);
+    destDir = media;
+    ASSERT_EQ(Run(group), TransferNoDestination);
+    std::string first;
+    ASSERT_TRUE(ReadBytes(media + "\\SANS.TTF", &first));
+    EXPECT_TRUE(first == parts[0]);
+    EXPECT_TRUE(ui.events.empty());
+}
+
+TEST_F(FileTransferTest, UncreatableDestinationIsReportedToTheCaller) {
+    std::string sans = DataBytes("SANS.TTF");
+    FileGroup group = AddCutGroup({sans}, 1);
+    destDir = scratch / "no\\such\\dir";  // more than one level is missing
+    ASSERT_EQ(Run(group), TransferNoDestination);
+    EXPECT_EQ(std::string(destPath), destDir + "\\SANS.TTF");
+    EXPECT_TRUE(ui.events.empty());
+    EXPECT_EQ(ListDir(temp), std::vector<std::string>{});
+}
+
+TEST_F(FileTransferTest, DestinationPathThatDoesNotFitIsNotCut) {
+    std::string sans = DataBytes("SANS.TTF");
+    FileGroup group = AddCutGroup({sans}, 0);
+    // The directory fits (and is made); with "\SANS.TTF" the path passes 259
+    // characters, and a cut name such as "SANS.T" must not be created.
+    destDir = scratch.path() + "\\" + std::string(252 - scratch.path().size(), 'x');
+    ASSERT_EQ(Run(group), TransferNoDestination);
+    EXPECT_TRUE(ListDir(destDir).empty());
+    EXPECT_TRUE(ui.events.empty());
+}
+
+TEST_F(FileTransferTest, LongDestinationPathsWorkAndAreCleanedUp) {
+    // Longer than an OFSTRUCT holds (127 characters), shorter than 260.
+    destDir = scratch.path();
+    while (destDir.size() < 180) destDir += "\\long-directory-name";
+    std::string parent = destDir.substr(0, destDir.rfind('\\'));
+    for (size_t at = scratch.path().size() + 1; at <= parent.size(); ++at)
+        if (at == parent.size() || parent[at] == '\\') CreateDirectoryA(parent.substr(0, at).c_str(), nullptr);
+    std::vector<std::string> parts = Cut(DataBytes("SANS.TT_"), {200000});
+    FileGroup good = AddCutGroup(parts, 1);
+    ASSERT_EQ(Run(good), TransferDone);
+    EXPECT_EQ(std::string(destPath), DestFile());
+    EXPECT_TRUE(DestBytes() == DataBytes("SANS.TTF"));
+
+    DeleteFileA((media + "\\PART2.DAT").c_str());
+    ui.AnswerDiskCancel();
+    ASSERT_EQ(Run(good), TransferFailed);
+    ExpectNothingLeft();
+}
+
+TEST_F(FileTransferTest, TemporaryFileThatCannotBeMadeFailsCleanly) {
+    std::vector<std::string> parts = Cut(DataBytes("SANS.TT_"), {1000});
+    FileGroup group = AddCutGroup(parts, 1);
+    std::string gone = scratch / "gone\\";
+    SetEnvironmentVariableA("TMP", gone.c_str());
+    SetEnvironmentVariableA("TEMP", gone.c_str());
+    ASSERT_EQ(Run(group), TransferFailed);
+    ASSERT_EQ(ui.WarningIds(), std::vector<int>{13});
+    EXPECT_NE(ui.Of(UiEvent::Warning)[0].arg1.find("gone"), std::string::npos);
+    EXPECT_TRUE(ui.Of(UiEvent::DiskPrompt).empty());
+    ExpectNothingLeft();
+}
+
+// --- trace lines --------------------------------------------------------------
+
+struct TraceCase {
+    const char* label;
+    std::vector<size_t> cuts;
+    bool missingLast;
+    bool badHeader;
+    TransferResult result;
+    const char* expected;  // %D: the destination path, %T: the temporary file
+};
+void PrintTo(const TraceCase& c, std::ostream* out) { *out << c.label; }
+
+class TransferTrace : public FileTransferTest, public ::testing::WithParamInterface<TraceCase> {};
+
+TEST_P(TransferTrace, LinesAreExact) {
+    const TraceCase& c = GetParam();
+    std::string packed = DataBytes("SANS.TT_");
+    if (c.badHeader) packed[8] = 'Q';
+    std::vector<std::string> parts = Cut(packed, c.cuts);
+    FileGroup group = AddCutGroup(parts, 1);
+    if (c.missingLast) {
+        DeleteFileA((media + "\\" + names.back()).c_str());
+        ui.AnswerDiskCancel();
+    }
+    StdoutCapture capture(scratch / "stdout.txt");
+    TransferResult result = Run(group, {ReportStandard, 1, 0});
+    std::string text = capture.Stop();
+    EXPECT_EQ(result, c.result);
+
+    std::string expected = c.expected;
+    for (size_t at; (at = expected.find("%D")) != std::string::npos;) expected.replace(at, 2, DestFile());
+    size_t tempAt = expected.find("%T");
+    if (tempAt != std::string::npos) {
+        // The temporary file's name is the platform's: check its place and prefix.
+        size_t start = text.find("\tTemp File \"");
+        ASSERT_NE(start, std::string::npos) << text;
+        start += std::strlen("\tTemp File \"");
+        size_t end = text.find('"', start);
+        ASSERT_NE(end, std::string::npos);
+        std::string tempFile = text.substr(start, end - start);
+        EXPECT_EQ(tempFile.rfind(temp + "\\tmp", 0), 0u) << tempFile;
+        expected.replace(tempAt, 2, tempFile);
+    }
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(ListDir(temp), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trace, TransferTrace,
+    ::testing::Values(
+        TraceCase{"SinglePiece", {}, false, false, TransferDone, "Dest %D\n"},
+        TraceCase{"SingleFails", {}, false, true, TransferFailed, "Dest %D\n\tFile deleted on error\n"},
+        TraceCase{"Joined", {5000}, false, false, TransferDone,
+                  "Dest %D\n\tTemp File \"%T\" created\n\tTemp File deleted\n"},
+        TraceCase{"JoinedPieceMissing", {5000, 9000}, true, false, TransferFailed,
+                  "Dest %D\n\tTemp File \"%T\" created\n\tTemp File deleted on error\n\tFile deleted on error\n"},
+        TraceCase{"JoinedBadHeader", {5000}, false, true, TransferFailed,
+                  "Dest %D\n\tTemp File \"%T\" created\n\tTemp File deleted\n\tFile deleted on error\n"}),
+    [](const ::testing::TestParamInfo<TraceCase>& info) { return std::string(info.param.label); });
+
+TEST_F(FileTransferTest, NoTraceWithoutTheOption) {
+    std::vector<std::string> parts = Cut(DataBytes("SANS.TT_"), {5000});
+    FileGroup group = AddCutGroup(parts, 1);
+    StdoutCapture capture(scratch / "stdout.txt");
+    ASSERT_EQ(Run(group), TransferDone);
+    EXPECT_EQ(capture.Stop(), "");
+}
+
+// --- the plain block copy -------------------------------------------------
+
+TEST_F(FileTransferTest, CopyFileBlocksCopiesFromTheOffsetToTheEnd) {
+    std::string font = DataBytes("SERIF.TTF");
+    struct { size_t size; LONG start; } cases[] = {
+        {0, 0}, {1, 0}, {32767, 0}, {32768, 0}, {65535, 0}, {100000, 0}, {100000, 40000}, {100000, 100000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.size << " from " << c.start);
+        std::string bytes = font.substr(0, c.size);
+        std::string from = scratch / "from.bin", to = scratch / "to.bin";
+        ASSERT_TRUE(WriteBytes(from, bytes));
+        HFILE source = _lopen(from.c_str(), OF_READ);
+        HFILE target = _lcreat(to.c_str(), 0);
+        ASSERT_NE(source, HFILE_ERROR);
+        ASSERT_NE(target, HFILE_ERROR);
+        _lwrite(target, "head", 4);  // the copy goes on at the target's position
+        EXPECT_EQ(CopyFileBlocks(target, source, c.start), 0);
+        _lclose(source);
+        _lclose(target);
+        std::string copied;
+        ReadBytes(to, &copied);
+        EXPECT_TRUE(copied == "head" + bytes.substr(c.start));
+    }
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(FileTransferTest, CopyFileBlocksReportsReadAndWriteErrors) {
+    std::string from = scratch / "from.bin", to = scratch / "to.bin";
+    ASSERT_TRUE(WriteBytes(from, std::string(70000, 'a')));
+    ASSERT_TRUE(WriteBytes(to, ""));
+    // A target open only for reading cannot be written.
+    HFILE source = _lopen(from.c_str(), OF_READ);
+    HFILE readOnly = _lopen(to.c_str(), OF_READ);
+    EXPECT_EQ(CopyFileBlocks(readOnly, source, 0), 3);
+    _lclose(readOnly);
+    _lclose(source);
+    // A source open only for writing cannot be read.
+    HFILE writeOnly = _lopen(from.c_str(), OF_WRITE);
+    HFILE target = _lopen(to.c_str(), OF_WRITE);
+    EXPECT_EQ(CopyFileBlocks(target, writeOnly, 0), 2);
+    _lclose(writeOnly);
+    _lclose(target);
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+}  // namespace
