@@ -77,6 +77,7 @@ int ScriptedUi::AskDestination(HWND owner, const char* prompt) {
 
 HFILE ScriptedUi::DiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) {
     events.push_back({UiEvent::DiskPrompt, 0, piece.fileName, piece.diskLabel, owner});
+    if (onDiskPrompt) onDiskPrompt(piece);
     for (;;) {
         if (diskAnswers_.empty()) {
             ++unansweredPrompts;

@@ -51,6 +51,9 @@ public:
     int diskOpenFailures = 0;
     // Busy cursor balance: +1 on, -1 off.
     int busyDepth = 0;
+    // Called when the disk prompt opens, before its answer is taken: lets a
+    // test change the world while the engine waits for the user.
+    std::function<void(const SourcePiece&)> onDiskPrompt;
 
     void ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) override;
     void ShowBox(HWND owner, const char* text) override;

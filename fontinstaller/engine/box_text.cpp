@@ -1,0 +1,44 @@
+#include "box_text.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Drops a lead byte left at the end by the cut, which would otherwise pair
+// with the terminating NUL into a broken character.
+void TrimBrokenCharacter(char* text) {
+    size_t length = std::strlen(text);
+    size_t i = 0;
+    while (i < length) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(text[i]))) {
+            if (i + 1 >= length) {
+                text[i] = '\0';
+                return;
+            }
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+int FormatBoxText(char* buffer, int capacity, const char* format, ...) {
+    if (capacity <= 0) return 0;
+    va_list args;
+    va_start(args, format);
+    int needed = std::vsnprintf(buffer, static_cast<size_t>(capacity), format, args);
+    va_end(args);
+    if (needed < 0) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    if (needed < capacity) return 1;
+    TrimBrokenCharacter(buffer);
+    return 0;
+}

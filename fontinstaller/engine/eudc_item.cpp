@@ -1,0 +1,83 @@
+// One item of the "TTEs" list: an EUDC font file, copied like any other file
+// and then named under the current user's EUDC key as the end-user
+// characters of each of the item's typefaces.
+#include "box_text.h"
+#include "eudc_support.h"
+#include "file_transfer.h"
+#include "font_registry.h"
+#include "install_script.h"
+#include "install_session.h"
+#include "item_installers.h"
+#include "registry_access.h"
+
+namespace {
+
+constexpr int kMsgAddingFont = 157;
+// The current user's EUDC links for code page 950.
+constexpr char kEudcKeyPath[] = "EUDC\\950";
+
+void ShowFormattedBox(HWND owner, const char* text) {
+    char box[kMessageCapacity];
+    FormatBoxText(box, sizeof box, "%s", text);
+    ShowBox(owner, box);
+}
+
+}  // namespace
+
+int InstallEudcItem(HWND owner, int index) {
+    if (index < 0 || index >= g_installScript.eudcItemCount) return 0;
+    const InstallItem& item = g_installScript.eudcItems[index];
+    const SourcePiece& first = g_installScript.pieces[item.files.firstPiece];
+    const char* destDir = g_installSession.chosenDir;
+
+    char box[kMessageCapacity];
+    char registryData[kPathCapacity];
+    // A cut path would link the typefaces to a file that is not there; the
+    // destination (the same path) could not be created either.
+    bool dataFits = JoinPath(registryData, sizeof registryData,
+                             g_installSession.registrationPrefix, first.fileName) != 0;
+
+    if (!IsFontRegistered(item.fontName)) {
+        FormatBoxText(box, sizeof box, "%s 所對應的字形沒有安裝，請先安裝Sorvel字形!", item.name);
+        ShowBox(owner, box);
+        return 0;
+    }
+
+    const TransferOptions options = {ReportNamedFiles, 0, 1};
+    char destPath[kPathCapacity];
+    TransferResult transfer = dataFits
+        ? TransferFileGroup(owner, item.files, destDir, options, destPath)
+        : TransferNoDestination;
+    if (transfer == TransferNoDestination) {
+        FormatBoxText(box, sizeof box,
+                      "無法建立外字檔%s可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!",
+                      first.fileName);
+        ShowBox(owner, box);
+        return 0;
+    }
+    if (transfer != TransferDone) return 0;
+
+    SetStatus(kMsgAddingFont, item.name);
+    // The links change under the system's feet: EUDC support stays off until
+    // they are all written, on every way out.
+    SetEudcEnabled(owner, 0);
+    HKEY key = nullptr;
+    if (!OpenKeyForWriting(HKEY_CURRENT_USER, kEudcKeyPath, &key)) {
+        ShowFormattedBox(owner, "Can't Create Key EUDC\\950");
+        SetEudcEnabled(owner, 1);
+        return 0;
+    }
+    for (int n = 0; n < item.linkNameCount; ++n) {
+        const char* linkName = g_installScript.linkNames[item.firstLinkName + n];
+        if (!WriteStringValue(key, linkName, registryData)) {
+            ShowFormattedBox(owner, "Can't create link with TTE");
+            RegCloseKey(key);
+            SetEudcEnabled(owner, 1);
+            return 0;
+        }
+    }
+    RegCloseKey(key);
+    SetEudcEnabled(owner, 1);
+    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    return 1;
+}

@@ -1,0 +1,75 @@
+// One item of the "Fonts" list: the font file is copied into the font
+// destination the user confirmed, added to the system's font table and
+// recorded under the Fonts key.
+#include "box_text.h"
+#include "file_transfer.h"
+#include "font_registry.h"
+#include "install_script.h"
+#include "install_session.h"
+#include "item_installers.h"
+
+namespace {
+
+constexpr int kMsgCannotCreateFile = 12;
+constexpr int kMsgAddingFont = 157;
+
+void ShowItemBox(HWND owner, const char* itemName, const char* tail) {
+    char text[kMessageCapacity];
+    FormatBoxText(text, sizeof text, "%s%s", itemName, tail);
+    ShowBox(owner, text);
+}
+
+}  // namespace
+
+int InstallFontItem(HWND owner, int index) {
+    if (index < 0 || index >= g_installScript.fontItemCount) return 0;
+    const InstallItem& item = g_installScript.fontItems[index];
+    const SourcePiece& first = g_installScript.pieces[item.files.firstPiece];
+    const char* destDir = g_installSession.chosenDir;
+
+    // The registry data is the bare file name or the destination path itself;
+    // a cut one would record a file that is not there.
+    char registryData[kPathCapacity];
+    if (!JoinPath(registryData, sizeof registryData, g_installSession.registrationPrefix,
+                  first.fileName)) {
+        char destPath[kPathCapacity];
+        JoinPath(destPath, sizeof destPath, destDir, first.fileName);
+        ShowWarning(owner, kMsgCannotCreateFile, destPath);
+        return 0;
+    }
+
+    if (IsFontRegistered(item.fontName)) {
+        ShowItemBox(owner, item.name, "已存在,若要安裝新版,請先刪除舊版!");
+        return 0;
+    }
+
+    // A single compressed piece that does not expand is reported with the
+    // LZ32 error, so the user learns why the font failed.
+    const TransferOptions options = {ReportStandard, 0, 1};
+    char destPath[kPathCapacity];
+    switch (TransferFileGroup(owner, item.files, destDir, options, destPath)) {
+    case TransferDone:
+        break;
+    case TransferNoDestination:
+        JoinPath(destPath, sizeof destPath, destDir, first.fileName);
+        ShowWarning(owner, kMsgCannotCreateFile, destPath);
+        return 0;
+    default:
+        return 0;
+    }
+
+    SetStatus(kMsgAddingFont, item.name);
+    bool writeFailed = false;
+    if (!RegisterFont(item.fontName, registryData, &writeFailed)) {
+        if (writeFailed) {
+            char text[kMessageCapacity];
+            FormatBoxText(text, sizeof text, "Can't write to key %s", kFontsKeyPath);
+            ShowBox(owner, text);
+        } else {
+            ShowItemBox(owner, item.name, "已存在");
+        }
+        return 0;
+    }
+    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    return 1;
+}

@@ -1,0 +1,98 @@
+#include "progman.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "install_script.h"
+#include "trace.h"
+
+namespace {
+
+// Whether snprintf's result says that the command went into its buffer
+// whole; a cut command would name another group or program.
+bool Whole(int needed) { return needed >= 0 && needed < kProgmanCommandCapacity; }
+
+// One synchronous execute command, sent with its terminating NUL.
+bool Execute(HCONV conversation, const char* command) {
+    Trace("\tSending Command %s\n", command);
+    DWORD size = static_cast<DWORD>(std::strlen(command) + 1);
+    HDDEDATA result = DdeClientTransaction(
+        reinterpret_cast<LPBYTE>(const_cast<char*>(command)), size, conversation, nullptr,
+        CF_TEXT, XTYP_EXECUTE, kProgmanTimeout, nullptr);
+    return result != nullptr;
+}
+
+}  // namespace
+
+HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR,
+                                  ULONG_PTR) {
+    switch (type) {
+    case XTYP_ERROR:
+        Trace("XTYP_ERROR received\n");
+        break;
+    case XTYP_XACT_COMPLETE:
+        Trace("XTYP_XACT_COMPLETE received\n");
+        break;
+    case XTYP_DISCONNECT:
+        Trace("Server forced disconnect\n");
+        break;
+    default:
+        break;
+    }
+    return nullptr;
+}
+
+int AddProgmanItem(HWND owner, int index, const char* programPath) {
+    if (index < 0 || index >= g_installScript.miscItemCount) return 0;
+    const InstallItem& item = g_installScript.miscItems[index];
+    if (item.group[0] == '\0') return 1;
+
+    Trace("Adding %s into group %s\n", item.name, item.group);
+
+    // All three commands are made before anything is sent: the replace
+    // command takes the old item out of the group, so it must not go out
+    // when the add command that puts the new one in cannot follow.
+    char createGroup[kProgmanCommandCapacity];
+    char replaceItem[kProgmanCommandCapacity];
+    char addItem[kProgmanCommandCapacity];
+    bool whole =
+        Whole(std::snprintf(createGroup, sizeof createGroup, "[CreateGroup(%s)][ShowGroup(%s,1)]",
+                            item.group, item.group));
+    whole = Whole(std::snprintf(replaceItem, sizeof replaceItem, "[ReplaceItem(%s)]", item.name)) &&
+            whole;
+    whole = Whole(std::snprintf(addItem, sizeof addItem, "[AddItem(%s,%s)]", programPath,
+                                item.name)) &&
+            whole;
+    if (!whole) {
+        Trace("\tCommand longer than %d characters, nothing sent\n", kProgmanCommandCapacity - 1);
+        return 0;
+    }
+
+    DWORD instance = 0;
+    HCONV conversation = nullptr;
+    Trace("\tInitializing\n");
+    if (DdeInitializeA(&instance, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+        return 0;
+
+    int result = 0;
+    HSZ progman = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+    if (progman) {
+        Trace("\tConnecting\n");
+        conversation = DdeConnect(instance, progman, progman, nullptr);
+    }
+    if (conversation && Execute(conversation, createGroup)) {
+        Execute(conversation, replaceItem);  // fails for an item not yet in the group
+        Trace("\tDDE Error 0x%x\n", DdeGetLastError(instance));
+        if (Execute(conversation, addItem)) {
+            Trace("\tDone\n");
+            result = 1;
+        }
+    }
+
+    Trace("\tDDE Error 0x%x\n", DdeGetLastError(instance));
+    if (conversation) DdeDisconnect(conversation);
+    if (progman) DdeFreeStringHandle(instance, progman);
+    DdeUninitialize(instance);
+    SetFocus(owner);
+    return result;
+}

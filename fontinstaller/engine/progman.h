@@ -1,0 +1,22 @@
+// Entering an installed program into a Program Manager group: one DDE
+// conversation with the service and topic "PROGMAN" per item.
+#pragma once
+
+#include <windows.h>
+#include <ddeml.h>
+
+// How long each execute command may take before it counts as failed.
+constexpr DWORD kProgmanTimeout = 1000;
+// Capacity of one command, terminating NUL included.
+constexpr int kProgmanCommandCapacity = 260;
+
+// Enters Misc item number index, installed as programPath, into its group:
+// "[CreateGroup(g)][ShowGroup(g,1)]", "[ReplaceItem(i)]", "[AddItem(p,i)]".
+// Returns 1 when the item names no group or the item was added, 0 when the
+// conversation failed (or a command would not fit whole; then nothing is
+// sent). Gives the keyboard focus back to owner afterwards.
+int AddProgmanItem(HWND owner, int index, const char* programPath);
+
+// The conversation's DDE callback: only traces, and returns no data.
+HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item,
+                                  HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);

@@ -1,0 +1,32 @@
+#include "registry_access.h"
+
+#include <cstring>
+
+int OpenKeyForWriting(HKEY root, const char* path, HKEY* key) {
+    *key = nullptr;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_WRITE, &opened) == ERROR_SUCCESS) {
+        *key = opened;
+        return 1;
+    }
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &created, nullptr) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(created);
+    if (RegOpenKeyExA(root, path, 0, KEY_WRITE, &opened) != ERROR_SUCCESS) return 0;
+    *key = opened;
+    return 1;
+}
+
+int WriteStringValue(HKEY key, const char* name, const char* data) {
+    DWORD size = static_cast<DWORD>(std::strlen(data) + 1);
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size) ==
+           ERROR_SUCCESS;
+}
+
+int ValueExists(HKEY key, const char* name) {
+    // Asking only for the size: a value of any length answers ERROR_SUCCESS.
+    DWORD type = 0, size = 0;
+    return RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+}

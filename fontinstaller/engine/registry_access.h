@@ -1,0 +1,17 @@
+// What the installer needs of the Windows registry: open a key for writing
+// (creating it, with any missing keys on its path, when it is not there yet)
+// and write string values.
+#pragma once
+
+#include <windows.h>
+
+// Opens root\path with KEY_WRITE. When that fails, creates the key with
+// KEY_ALL_ACCESS, closes it and opens it again with KEY_WRITE. Returns 1 with
+// the open key in *key, or 0 (nothing left open). The caller closes the key.
+int OpenKeyForWriting(HKEY root, const char* path, HKEY* key);
+
+// Writes one REG_SZ value (a value of that name is replaced). 1 on success.
+int WriteStringValue(HKEY key, const char* name, const char* data);
+
+// 1 when the key holds a value of that name (its data is not read).
+int ValueExists(HKEY key, const char* name);

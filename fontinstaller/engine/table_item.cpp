@@ -1,0 +1,66 @@
+// One item of the "Tbls" list: an input-method table, copied into its
+// destination directory and registered under the key the script names with
+// the three values by which the system describes an input method.
+#include "box_text.h"
+#include "file_transfer.h"
+#include "install_script.h"
+#include "item_installers.h"
+#include "registry_access.h"
+
+namespace {
+
+constexpr int kMsgCannotCreateFile = 12;
+
+void ShowKeyBox(HWND owner, const char* format, const char* keyPath) {
+    char box[kMessageCapacity];
+    FormatBoxText(box, sizeof box, format, keyPath);
+    ShowBox(owner, box);
+}
+
+}  // namespace
+
+int InstallTableItem(HWND owner, int index) {
+    if (index < 0 || index >= g_installScript.tableItemCount) return 0;
+    const InstallItem& item = g_installScript.tableItems[index];
+    const SourcePiece& first = g_installScript.pieces[item.files.firstPiece];
+
+    const TransferOptions options = {ReportStandard, 0, 1};
+    char destPath[kPathCapacity];
+    switch (TransferFileGroup(owner, item.files, item.destDir, options, destPath)) {
+    case TransferDone:
+        break;
+    case TransferNoDestination:
+        // Said like the other categories say it: a table that silently fails
+        // to install leaves the user without an input method and no reason.
+        JoinPath(destPath, sizeof destPath, item.destDir, first.fileName);
+        ShowWarning(owner, kMsgCannotCreateFile, destPath);
+        return 0;
+    default:
+        return 0;
+    }
+
+    // An empty key path would name the root of HKEY_LOCAL_MACHINE itself:
+    // the values never belong there.
+    HKEY key = nullptr;
+    if (item.userKey[0] == '\0' || !OpenKeyForWriting(HKEY_LOCAL_MACHINE, item.userKey, &key)) {
+        ShowKeyBox(owner, "Can't Create Key %s", item.userKey);
+        return 0;
+    }
+    const struct {
+        const char* name;
+        const char* data;
+    } values[] = {
+        {"IME file", item.imeFile},
+        {"layout text", item.layoutText},
+        {"layout file", item.layoutFile},
+    };
+    for (const auto& value : values) {
+        if (!WriteStringValue(key, value.name, value.data)) {
+            RegCloseKey(key);
+            ShowKeyBox(owner, "Can't write to key %s", item.userKey);
+            return 0;
+        }
+    }
+    RegCloseKey(key);
+    return 1;
+}

@@ -1,0 +1,252 @@
+// Installing "Fonts" items: the file, the Fonts key (redirected), the font
+// table as GDI sees it, the broadcast, and every refusal.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "durable_registry_redirect.h"
+#include "font_checks.h"
+#include "font_registry.h"
+#include "item_installers.h"
+#include "item_script.h"
+#include "registry_redirect.h"
+#include "scratch_dir.h"
+#include "scripted_ui.h"
+#include "text_files.h"
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+using vexatest::RegistryRedirect;
+using vexatest::UiEvent;
+
+namespace {
+
+constexpr char kFontName[] = "Sans Book (TrueType)";
+
+std::string Big5(const char* utf8) { return vexatest::FromUtf8(utf8, 950); }
+
+std::string FontsValue(const char* name, DWORD* type = nullptr) {
+    std::string data;
+    if (!RegistryRedirect::GetValue(HKEY_LOCAL_MACHINE, kFontsKeyPath, name, &data, type))
+        return "<missing>";
+    return data;
+}
+
+class FontItemTest : public testing::Test {
+protected:
+    void SetUp() override {
+        media = scratch.MakeDir("media");
+        for (const char* name : {"SANS.TTF", "SANS.TT_"})
+            ASSERT_TRUE(vexatest::WriteBytes(media + "\\" + name, vexatest::DataBytes(name)));
+        vexatest::ResetScript(media);
+        ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+    }
+
+    std::string AlreadyThereBox() const {
+        return "Sans Book" + Big5("已存在,若要安裝新版,請先刪除舊版!");
+    }
+
+    vexatest::ScratchDir scratch;
+    std::string media;
+    vexatest::DurableRegistryRedirect redirect;
+    vexatest::ScriptedUi ui;
+};
+
+// The value's data is the bare file name for the system fonts directory
+// (in any letter case, with or without a trailing backslash) and the full
+// path anywhere else; the file is named after the first piece.
+TEST_F(FontItemTest, InstallsAndRecordsTheFontByNameOrByPath) {
+    struct Case {
+        const char* what;
+        const char* piece;
+        int compressed;
+        const char* destination;  // below the scratch directory
+        const char* installedAs;  // below the scratch directory
+        bool bareName;
+    } cases[] = {
+        {"system fonts directory", "SANS.TTF", 0, "fonts\\", "FONTS\\SANS.TTF", true},
+        {"another directory", "SANS.TTF", 0, "MYFONTS", "MYFONTS\\SANS.TTF", false},
+        {"compressed, another directory", "SANS.TT_", 1, "MYFONTS", "MYFONTS\\SANS.TT_", false},
+    };
+    const std::string plain = vexatest::DataBytes("SANS.TTF");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        vexatest::DurableRegistryRedirect fresh;
+        ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+        vexatest::ResetScript(media);
+        std::snprintf(g_installScript.fontsDir, sizeof g_installScript.fontsDir, "%s\\FONTS",
+                      scratch.path().c_str());
+        CreateDirectoryA(g_installScript.fontsDir, nullptr);
+        vexatest::AddFontItem("Sans Book", vexatest::AddGroup({c.piece}, c.compressed), kFontName);
+        vexatest::ChooseDestination(scratch / c.destination);
+        ui.events.clear();
+        vexatest::FontChangeCounter broadcasts;
+
+        EXPECT_EQ(InstallFontItem(nullptr, 0), 1);
+
+        std::string installed = scratch / c.installedAs;
+        std::string bytes;
+        ASSERT_TRUE(vexatest::ReadBytes(installed, &bytes));
+        EXPECT_TRUE(bytes == plain) << "installed file differs from DejaVuSans.ttf";
+        DWORD type = 0;
+        EXPECT_EQ(FontsValue(kFontName, &type), c.bareName ? std::string(c.piece) : installed);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(broadcasts.count(), 1);
+        EXPECT_THAT(ui.WarningIds(), IsEmpty());
+        EXPECT_THAT(ui.Of(UiEvent::Box), IsEmpty());
+        auto statuses = ui.Of(UiEvent::Status);
+        ASSERT_FALSE(statuses.empty());
+        EXPECT_EQ(statuses.back().id, 157);
+        EXPECT_EQ(statuses.back().arg1, "Sans Book");
+    }
+}
+
+// Before anything is copied: a font already recorded, or a Fonts key that
+// cannot be opened, refuses the item and leaves an existing file alone.
+TEST_F(FontItemTest, RefusesARecordedFontWithoutTouchingItsFile) {
+    struct Case {
+        const char* what;
+        bool deleteKey;
+    } cases[] = {{"value of that name exists", false}, {"Fonts key missing", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        vexatest::DurableRegistryRedirect fresh;
+        if (!c.deleteKey)
+            ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName,
+                                                    "SANS.TTF"));
+        vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
+        const std::string dest = scratch.MakeDir(c.deleteKey ? "OLD2" : "OLD1");
+        ASSERT_TRUE(vexatest::WriteBytes(dest + "\\SANS.TTF", "old version"));
+        vexatest::ChooseDestination(dest);
+        ui.events.clear();
+        vexatest::FontChangeCounter broadcasts;
+
+        EXPECT_EQ(InstallFontItem(nullptr, g_installScript.fontItemCount - 1), 0);
+
+        std::string bytes;
+        ASSERT_TRUE(vexatest::ReadBytes(dest + "\\SANS.TTF", &bytes));
+        EXPECT_EQ(bytes, "old version");
+        ASSERT_EQ(ui.events.size(), 1u);
+        EXPECT_EQ(ui.events[0].kind, UiEvent::Box);
+        EXPECT_EQ(ui.events[0].arg1, AlreadyThereBox());
+        EXPECT_EQ(broadcasts.count(), 0);
+    }
+}
+
+// The value appears while the engine waits for a disk: the copied file stays,
+// the item fails with "已存在", and the other program's value is kept.
+TEST_F(FontItemTest, ValueRecordedMeanwhileFailsTheItemButKeepsTheFile) {
+    const std::string disk2 = scratch.MakeDir("disk2");
+    ASSERT_TRUE(vexatest::WriteBytes(disk2 + "\\LATE.TTF", vexatest::DataBytes("SANS.TTF")));
+    vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"LATE.TTF"}), kFontName);
+    vexatest::ChooseDestination(scratch / "MYFONTS");
+    ui.AnswerDiskWithDirectory(disk2);
+    ui.onDiskPrompt = [](const SourcePiece&) {
+        RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName, "OTHER.TTF");
+    };
+    vexatest::FontChangeCounter broadcasts;
+
+    EXPECT_EQ(InstallFontItem(nullptr, 0), 0);
+
+    EXPECT_TRUE(vexatest::FileExists(scratch / "MYFONTS\\LATE.TTF"));
+    EXPECT_EQ(FontsValue(kFontName), "OTHER.TTF");
+    auto boxes = ui.Of(UiEvent::Box);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].arg1, "Sans Book" + Big5("已存在"));
+    EXPECT_EQ(broadcasts.count(), 0);
+}
+
+TEST_F(FontItemTest, DestinationThatCannotBeCreatedGivesWarning12) {
+    vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
+    // The transfer creates one directory level only.
+    const std::string dest = scratch / "no\\such";
+    vexatest::ChooseDestination(dest);
+
+    EXPECT_EQ(InstallFontItem(nullptr, 0), 0);
+
+    auto warnings = ui.Of(UiEvent::Warning);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].id, 12);
+    EXPECT_EQ(warnings[0].arg1, dest + "\\SANS.TTF");
+    EXPECT_EQ(FontsValue(kFontName), "<missing>");
+}
+
+// A compressed font that does not expand says why (LZ32 error as warning
+// 92-99), leaves no file and records nothing.
+TEST_F(FontItemTest, DamagedCompressedFontReportsTheExpansionError) {
+    std::string damaged = vexatest::DataBytes("SANS.TT_");
+    damaged[8] = 'B';  // an unknown compression method
+    ASSERT_TRUE(vexatest::WriteBytes(media + "\\BAD.TT_", damaged));
+    vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"BAD.TT_"}, 1), kFontName);
+    vexatest::ChooseDestination(scratch / "MYFONTS");
+
+    EXPECT_EQ(InstallFontItem(nullptr, 0), 0);
+
+    EXPECT_THAT(ui.WarningIds(), ElementsAre(92));
+    EXPECT_FALSE(vexatest::FileExists(scratch / "MYFONTS\\BAD.TT_"));
+    EXPECT_EQ(FontsValue(kFontName), "<missing>");
+}
+
+// A destination path that does not fit is refused before anything is copied
+// or recorded: a cut path would record a file that is not there.
+TEST_F(FontItemTest, OverlongDestinationIsRefusedWhole) {
+    vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
+    std::string longDir = scratch.path() + "\\" + std::string(250 - scratch.path().size(), 'd');
+    vexatest::ChooseDestination(longDir);
+    ASSERT_EQ(g_installSession.registrationPrefix, longDir);
+
+    EXPECT_EQ(InstallFontItem(nullptr, 0), 0);
+
+    EXPECT_THAT(ui.WarningIds(), ElementsAre(12));
+    EXPECT_EQ(FontsValue(kFontName), "<missing>");
+}
+
+// The font reaches the system's font table: after the install GDI offers a
+// face that no other font on the machine has, and the file can be taken out
+// of the table again (it was in it).
+TEST_F(FontItemTest, InstalledFontIsOfferedByGdi) {
+    ASSERT_TRUE(vexatest::WriteBytes(media + "\\TARSIK.TTF",
+                                     vexatest::RenamedFace(vexatest::DataBytes("SANS.TTF"))));
+    ASSERT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
+    vexatest::AddFontItem("Tarsik Test", vexatest::AddGroup({"TARSIK.TTF"}), "Tarsik Test (TrueType)");
+    vexatest::ChooseDestination(scratch / "MYFONTS");
+
+    ASSERT_EQ(InstallFontItem(nullptr, 0), 1);
+
+    EXPECT_TRUE(vexatest::FaceAvailable(vexatest::kTestFace));
+    const std::string installed = scratch / "MYFONTS\\TARSIK.TTF";
+    EXPECT_EQ(FontsValue("Tarsik Test (TrueType)"), installed);
+    EXPECT_TRUE(RemoveFontResourceA(installed.c_str()));
+    EXPECT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
+}
+
+// In the system fonts directory the font is added by its bare file name,
+// which the system looks up in that directory.
+TEST_F(FontItemTest, FontInTheSystemFontsDirectoryIsOfferedByGdi) {
+    char fileName[32];
+    std::snprintf(fileName, sizeof fileName, "TSK%lu.TTF", GetCurrentProcessId());
+    ASSERT_TRUE(vexatest::WriteBytes(media + "\\" + fileName,
+                                     vexatest::RenamedFace(vexatest::DataBytes("SANS.TTF"))));
+    ASSERT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
+    vexatest::AddFontItem("Tarsik Test", vexatest::AddGroup({fileName}), "Tarsik Test (TrueType)");
+    vexatest::ChooseDestination(g_installScript.fontsDir);
+    ASSERT_STREQ(g_installSession.registrationPrefix, "");
+    const std::string installed = std::string(g_installScript.fontsDir) + "\\" + fileName;
+    // The prefix's own fonts directory gets the file back as it was.
+    struct Cleanup {
+        std::string path;
+        ~Cleanup() {
+            RemoveFontResourceA(path.c_str());
+            DeleteFileA(path.c_str());
+        }
+    } cleanup{installed};
+
+    EXPECT_EQ(InstallFontItem(nullptr, 0), 1);
+
+    EXPECT_EQ(FontsValue("Tarsik Test (TrueType)"), fileName);
+    EXPECT_TRUE(vexatest::FaceAvailable(vexatest::kTestFace));
+}
+
+}  // namespace

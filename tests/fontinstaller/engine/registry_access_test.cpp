@@ -1,0 +1,130 @@
+// Registry access and the Fonts key against the real registry, redirected
+// into a scratch key; the cut of overlong box texts.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "box_text.h"
+#include "durable_registry_redirect.h"
+#include "font_registry.h"
+#include "registry_access.h"
+#include "registry_redirect.h"
+#include "text_files.h"
+
+using vexatest::RegistryRedirect;
+
+namespace {
+
+std::string Value(HKEY root, const char* path, const char* name, DWORD* type = nullptr) {
+    std::string data;
+    if (!RegistryRedirect::GetValue(root, path, name, &data, type)) return "<missing>";
+    return data;
+}
+
+TEST(OpenKeyForWriting, CreatesAMissingKeyWithItsWholePath) {
+    vexatest::DurableRegistryRedirect redirect;
+    HKEY key = nullptr;
+    ASSERT_EQ(OpenKeyForWriting(HKEY_LOCAL_MACHINE, "Software\\Example\\Phonetic", &key), 1);
+    EXPECT_EQ(WriteStringValue(key, "layout text", "Phonetic"), 1);
+    RegCloseKey(key);
+
+    DWORD type = 0;
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Example\\Phonetic", "layout text", &type),
+              "Phonetic");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+}
+
+TEST(OpenKeyForWriting, OpensAnExistingKeyAndLeavesItsOtherValues) {
+    vexatest::DurableRegistryRedirect redirect;
+    ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, "EUDC\\950", "Other", "keep"));
+    ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, "EUDC\\950", "Same", "old"));
+
+    HKEY key = nullptr;
+    ASSERT_EQ(OpenKeyForWriting(HKEY_CURRENT_USER, "EUDC\\950", &key), 1);
+    EXPECT_EQ(WriteStringValue(key, "Same", "new"), 1);
+    RegCloseKey(key);
+
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, "EUDC\\950", "Other"), "keep");
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, "EUDC\\950", "Same"), "new");
+}
+
+TEST(IsFontRegistered, AnswersFromTheFontsKey) {
+    struct Case {
+        const char* what;
+        bool createKey;
+        const char* existingValue;
+        bool expected;
+    } cases[] = {
+        {"Fonts key missing: treated as registered", false, nullptr, true},
+        {"key without the name", true, "Other (TrueType)", false},
+        {"key with the name", true, "Kai Medium (TrueType)", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        vexatest::DurableRegistryRedirect redirect;
+        if (c.createKey) ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+        if (c.existingValue)
+            ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath,
+                                                    c.existingValue, "KAIM.TTF"));
+        EXPECT_EQ(IsFontRegistered("Kai Medium (TrueType)"), c.expected);
+    }
+}
+
+TEST(RegisterFont, RecordsTheFontUnderItsExactName) {
+    vexatest::DurableRegistryRedirect redirect;
+    ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+
+    bool writeFailed = true;
+    EXPECT_TRUE(RegisterFont("Kai Medium (TrueType)", "D:\\MYFONTS\\KAIM.TTF", &writeFailed));
+    EXPECT_FALSE(writeFailed);
+
+    DWORD type = 0;
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)", &type),
+              "D:\\MYFONTS\\KAIM.TTF");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+}
+
+TEST(RegisterFont, RefusesAnExistingNameAndChangesNothing) {
+    vexatest::DurableRegistryRedirect redirect;
+    ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)",
+                                            "OLD.TTF"));
+    bool writeFailed = true;
+    EXPECT_FALSE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF", &writeFailed));
+    EXPECT_FALSE(writeFailed);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)"), "OLD.TTF");
+}
+
+TEST(RegisterFont, RefusesWithoutTheFontsKeyAndCreatesNone) {
+    vexatest::DurableRegistryRedirect redirect;
+    EXPECT_FALSE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF"));
+    EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+}
+
+// Box texts are cut to 255 bytes, and never between the two bytes of a Big5
+// character (the cut half would pair with the NUL into another character).
+TEST(FormatBoxText, CutsOverlongTextsAtAWholeCharacter) {
+    ASSERT_EQ(GetACP(), 950u);
+    const std::string big5 = vexatest::FromUtf8("字", 950);
+    ASSERT_EQ(big5.size(), 2u);
+    struct Case {
+        std::string text;
+        int whole;
+        std::string expected;
+    } cases[] = {
+        {std::string(253, 'a') + big5, 1, std::string(253, 'a') + big5},
+        {std::string(254, 'a') + big5, 0, std::string(254, 'a')},
+        {std::string(255, 'a') + big5, 0, std::string(255, 'a')},
+        {big5 + std::string(300, 'b'), 0, big5 + std::string(253, 'b')},
+    };
+    for (const Case& c : cases) {
+        char buffer[kMessageCapacity + 8];
+        std::memset(buffer, 'X', sizeof buffer);
+        EXPECT_EQ(FormatBoxText(buffer, kMessageCapacity, "%s", c.text.c_str()), c.whole);
+        EXPECT_EQ(std::string(buffer), c.expected);
+        EXPECT_EQ(buffer[kMessageCapacity], 'X');  // nothing written past the capacity
+    }
+}
+
+}  // namespace
