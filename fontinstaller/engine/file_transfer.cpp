@@ -79,6 +79,20 @@ LONG ExpandFile(HFILE source, HFILE target, HFILE* lzHandle) {
     return written;
 }
 
+// Whether one of the group's pieces, where it would be looked for now, is the
+// destination itself: creating the destination would empty it before it is
+// read (an installer run from a hard disk whose script names its own
+// directory as a destination).
+bool PieceIsDestination(const SourcePiece* pieces, int count, const char* destFull) {
+    for (int i = 0; i < count; ++i) {
+        char path[kPathCapacity], full[kPathCapacity];
+        if (!JoinPath(path, sizeof path, g_installSession.sourceDir, pieces[i].fileName)) continue;
+        DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
+        if (n > 0 && n < sizeof full && lstrcmpiA(full, destFull) == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 HFILE OpenPieceFile(const char* path, OpenMode mode) {
@@ -149,6 +163,7 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
     char destFull[kPathCapacity];
     DWORD fullLength = GetFullPathNameA(joined, sizeof destFull, destFull, nullptr);
     if (fullLength == 0 || fullLength >= sizeof destFull) return TransferNoDestination;
+    if (PieceIsDestination(pieces, group.pieceCount, destFull)) return TransferNoDestination;
     HFILE dest = _lcreat(destFull, 0);
     if (dest == HFILE_ERROR) return TransferNoDestination;
     CopyText(destPath, kPathCapacity, destFull);

@@ -26,7 +26,8 @@ struct TransferOptions {
 
 // On TransferDone, destPath (kPathCapacity bytes) receives the destination's
 // fully qualified path. TransferNoDestination: the destination could not be
-// created (or its path does not fit 259 characters), nothing reported;
+// created (its path does not fit 259 characters, or it is one of the
+// group's own pieces, which creating it would empty), nothing reported;
 // destPath then holds the path that was tried, for the category's message.
 // TransferFailed: reported (or cancelled), and neither the destination nor a
 // temporary file is left; destPath is empty. A group outside the piece table

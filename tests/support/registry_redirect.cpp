@@ -10,12 +10,12 @@ RegistryRedirect::RegistryRedirect() {
     std::snprintf(name, sizeof name, "Software\\VexaTest\\%lu-%lu", GetCurrentProcessId(),
                   static_cast<unsigned long>(GetTickCount()));
     scratchPath_ = name;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, name, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, &scratch_, nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create the scratch registry key");
-    if (RegCreateKeyExA(scratch_, "HKLM", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    if (RegCreateKeyExA(scratch_, "HKLM", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &machine_, nullptr) != ERROR_SUCCESS ||
-        RegCreateKeyExA(scratch_, "HKCU", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+        RegCreateKeyExA(scratch_, "HKCU", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &user_, nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create the redirected roots");
     if (RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_) != ERROR_SUCCESS ||

@@ -1,6 +1,8 @@
 // Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process into a
 // scratch key, so a test sees exactly what the code under test wrote and
-// never touches the prefix's real keys. Removed again at the end.
+// never touches the prefix's real keys. The scratch keys are ordinary
+// (non-volatile) ones, since a volatile key cannot hold the ordinary keys
+// that the code under test creates; the tree is removed at the end.
 #pragma once
 #include <windows.h>
 

@@ -182,6 +182,7 @@ struct ShapeCase {
     int compressed;
     std::vector<size_t> cuts;    // where the data is cut into pieces
 };
+void PrintTo(const ShapeCase& c, std::ostream* out) { *out << c.label; }
 
 class TransferShapes : public FileTransferTest, public ::testing::WithParamInterface<ShapeCase> {};
 
@@ -291,6 +292,7 @@ struct FailureCase {
     std::vector<int> warnings;   // expected warning ids
     int abortFlag;
 };
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.label; }
 
 class TransferFailures : public FileTransferTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -342,6 +344,37 @@ TEST_F(FileTransferTest, NamedFilesReportGivesSourceAndDestination) {
     EXPECT_EQ(boxes[0].owner, owner);
     EXPECT_TRUE(ui.WarningIds().empty());
     ExpectNothingLeft();
+}
+
+TEST_F(FileTransferTest, NamedFilesBoxIsCutAt255Characters) {
+    // Source and destination of about 200 characters each.
+    std::string longMedia = media + "\\" + std::string(200 - media.size(), 'm');
+    ASSERT_TRUE(CreateDirectoryA(longMedia.c_str(), nullptr));
+    CopyText(g_installSession.sourceDir, kPathCapacity, longMedia.c_str());
+    destDir = scratch / std::string(190 - scratch.path().size(), 'd');
+    std::string packed = DataBytes("SANS.TT_");
+    packed[8] = 'Z';
+    FileGroup group = AddGroup({"SANS.TTF"}, {&packed}, 1, longMedia);
+    ASSERT_EQ(Run(group, {ReportNamedFiles, 0, 0}), TransferFailed);
+    std::vector<UiEvent> boxes = ui.Of(UiEvent::Box);
+    ASSERT_EQ(boxes.size(), 1u);
+    std::string full = "Can't copy file [" + longMedia + "\\SANS.TTF] to [" + DestFile() + "]";
+    ASSERT_GT(full.size(), 255u);
+    EXPECT_EQ(boxes[0].arg1, full.substr(0, 255));
+    ExpectNothingLeft();
+}
+
+TEST_F(FileTransferTest, DestinationThatIsItsOwnSourceIsNotEmptied) {
+    // The script sends the file to the directory it is read from.
+    std::string sans = DataBytes("SANS.TTF");
+    std::vector<std::string> parts = Cut(sans, {1000});
+    FileGroup group = AddCutGroup(parts, 0);
+    destDir = media;
+    ASSERT_EQ(Run(group), TransferNoDestination);
+    std::string first;
+    ASSERT_TRUE(ReadBytes(media + "\\SANS.TTF", &first));
+    EXPECT_TRUE(first == parts[0]);
+    EXPECT_TRUE(ui.events.empty());
 }
 
 TEST_F(FileTransferTest, UncreatableDestinationIsReportedToTheCaller) {
@@ -407,6 +440,7 @@ struct TraceCase {
     TransferResult result;
     const char* expected;  // %D: the destination path, %T: the temporary file
 };
+void PrintTo(const TraceCase& c, std::ostream* out) { *out << c.label; }
 
 class TransferTrace : public FileTransferTest, public ::testing::WithParamInterface<TraceCase> {};
 
