@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string>
 
-#include "durable_registry_redirect.h"
 #include "eudc_support.h"
 #include "font_checks.h"
 #include "font_registry.h"
@@ -64,7 +63,7 @@ protected:
 
     vexatest::ScratchDir scratch;
     std::string media;
-    vexatest::DurableRegistryRedirect redirect;
+    vexatest::RegistryRedirect redirect;
     vexatest::ScriptedUi ui;
 };
 
@@ -82,7 +81,7 @@ TEST_F(EudcItemTest, LinksEveryTypefaceToTheInstalledFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        vexatest::DurableRegistryRedirect fresh;
+        vexatest::RegistryRedirect fresh;
         ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName, "SANS.TTF"));
         ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, kEudcKey, "SystemDefaultEUDCFont",
                                                 "EUDC.TTE"));

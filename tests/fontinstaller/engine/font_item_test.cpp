@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string>
 
-#include "durable_registry_redirect.h"
 #include "font_checks.h"
 #include "font_registry.h"
 #include "item_installers.h"
@@ -50,7 +49,7 @@ protected:
 
     vexatest::ScratchDir scratch;
     std::string media;
-    vexatest::DurableRegistryRedirect redirect;
+    vexatest::RegistryRedirect redirect;
     vexatest::ScriptedUi ui;
 };
 
@@ -73,7 +72,7 @@ TEST_F(FontItemTest, InstallsAndRecordsTheFontByNameOrByPath) {
     const std::string plain = vexatest::DataBytes("SANS.TTF");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        vexatest::DurableRegistryRedirect fresh;
+        vexatest::RegistryRedirect fresh;
         ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
         vexatest::ResetScript(media);
         std::snprintf(g_installScript.fontsDir, sizeof g_installScript.fontsDir, "%s\\FONTS",
@@ -112,7 +111,7 @@ TEST_F(FontItemTest, RefusesARecordedFontWithoutTouchingItsFile) {
     } cases[] = {{"value of that name exists", false}, {"Fonts key missing", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        vexatest::DurableRegistryRedirect fresh;
+        vexatest::RegistryRedirect fresh;
         if (!c.deleteKey) {
             ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName,
                                                     "SANS.TTF"));

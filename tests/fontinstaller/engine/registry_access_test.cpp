@@ -7,7 +7,6 @@
 #include <string>
 
 #include "box_text.h"
-#include "durable_registry_redirect.h"
 #include "font_registry.h"
 #include "registry_access.h"
 #include "registry_redirect.h"
@@ -24,7 +23,7 @@ std::string Value(HKEY root, const char* path, const char* name, DWORD* type = n
 }
 
 TEST(OpenKeyForWriting, CreatesAMissingKeyWithItsWholePath) {
-    vexatest::DurableRegistryRedirect redirect;
+    vexatest::RegistryRedirect redirect;
     HKEY key = nullptr;
     ASSERT_EQ(OpenKeyForWriting(HKEY_LOCAL_MACHINE, "Software\\Example\\Phonetic", &key), 1);
     EXPECT_EQ(WriteStringValue(key, "layout text", "Phonetic"), 1);
@@ -37,7 +36,7 @@ TEST(OpenKeyForWriting, CreatesAMissingKeyWithItsWholePath) {
 }
 
 TEST(OpenKeyForWriting, OpensAnExistingKeyAndLeavesItsOtherValues) {
-    vexatest::DurableRegistryRedirect redirect;
+    vexatest::RegistryRedirect redirect;
     ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, "EUDC\\950", "Other", "keep"));
     ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, "EUDC\\950", "Same", "old"));
 
@@ -63,7 +62,7 @@ TEST(IsFontRegistered, AnswersFromTheFontsKey) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        vexatest::DurableRegistryRedirect redirect;
+        vexatest::RegistryRedirect redirect;
         if (c.createKey) {
             ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
         }
@@ -76,7 +75,7 @@ TEST(IsFontRegistered, AnswersFromTheFontsKey) {
 }
 
 TEST(RegisterFont, RecordsTheFontUnderItsExactName) {
-    vexatest::DurableRegistryRedirect redirect;
+    vexatest::RegistryRedirect redirect;
     ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
 
     bool writeFailed = true;
@@ -90,7 +89,7 @@ TEST(RegisterFont, RecordsTheFontUnderItsExactName) {
 }
 
 TEST(RegisterFont, RefusesAnExistingNameAndChangesNothing) {
-    vexatest::DurableRegistryRedirect redirect;
+    vexatest::RegistryRedirect redirect;
     ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)",
                                             "OLD.TTF"));
     bool writeFailed = true;
@@ -100,7 +99,7 @@ TEST(RegisterFont, RefusesAnExistingNameAndChangesNothing) {
 }
 
 TEST(RegisterFont, RefusesWithoutTheFontsKeyAndCreatesNone) {
-    vexatest::DurableRegistryRedirect redirect;
+    vexatest::RegistryRedirect redirect;
     EXPECT_FALSE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF"));
     EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_LOCAL_MACHINE, kFontsKeyPath));
 }

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "durable_registry_redirect.h"
 #include "item_installers.h"
 #include "item_script.h"
 #include "registry_redirect.h"
@@ -47,7 +46,7 @@ protected:
     vexatest::ScratchDir scratch;
     std::string media;
     std::string dest;
-    vexatest::DurableRegistryRedirect redirect;
+    vexatest::RegistryRedirect redirect;
     vexatest::ScriptedUi ui;
 };
 
