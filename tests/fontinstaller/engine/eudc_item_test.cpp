@@ -184,6 +184,27 @@ TEST_F(EudcItemTest, DestinationThatCannotBeCreatedGetsItsOwnBox) {
     EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_CURRENT_USER, kEudcKey));
 }
 
+// A destination path that does not fit is refused like one that cannot be
+// created; the box names the long file and is cut to at most 255 bytes.
+TEST_F(EudcItemTest, OverlongDestinationGetsTheBoxCutToItsCapacity) {
+    // With the scratch directory in front, the path needs more than 259.
+    const std::string longName = std::string(230, 'E') + ".TTE";
+    vexatest::AddEudcItem("Sans EUDC", vexatest::AddGroup({longName.c_str()}), kFontName, {"Sans Book"});
+    vexatest::ChooseDestination(scratch / "WINDOWS");
+
+    EXPECT_EQ(InstallEudcItem(nullptr, 0), 0);
+
+    auto boxes = BoxTexts(ui);
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::string full = Big5("無法建立外字檔") + longName +
+                             Big5("可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!");
+    // 7 + 234 + 3 characters take 14 + 234 + 6 bytes: byte 255 would be the
+    // first half of the next Big5 character, so the cut comes before it.
+    EXPECT_EQ(boxes[0], full.substr(0, 254));
+    EXPECT_FALSE(vexatest::FileExists(scratch / "WINDOWS"));
+    EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_CURRENT_USER, kEudcKey));
+}
+
 TEST_F(EudcItemTest, DamagedCompressedFileNamesBothFiles) {
     std::string damaged = vexatest::DataBytes("SANS.TT_");
     damaged[8] = 'B';  // an unknown compression method
