@@ -269,3 +269,17 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
     if (options.normalAttributes) SetFileAttributesA(destFull, FILE_ATTRIBUTE_NORMAL);
     return TransferDone;
 }
+
+int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir,
+                   const TransferOptions& options, char* destPath) {
+    switch (TransferFileGroup(owner, group, destDir, options, destPath)) {
+    case TransferDone:
+        return 1;
+    case TransferNoDestination:
+        JoinPath(destPath, kPathCapacity, destDir, g_installScript.pieces[group.firstPiece].fileName);
+        ShowWarning(owner, 12, destPath);
+        return 0;
+    default:
+        return 0;
+    }
+}

@@ -47,16 +47,7 @@ int InstallFontItem(HWND owner, int index) {
     // LZ32 error, so the user learns why the font failed.
     const TransferOptions options = {ReportStandard, 0, 1};
     char destPath[kPathCapacity];
-    switch (TransferFileGroup(owner, item.files, destDir, options, destPath)) {
-    case TransferDone:
-        break;
-    case TransferNoDestination:
-        JoinPath(destPath, sizeof destPath, destDir, first.fileName);
-        ShowWarning(owner, kMsgCannotCreateFile, destPath);
-        return 0;
-    default:
-        return 0;
-    }
+    if (!TransferOrWarn(owner, item.files, destDir, options, destPath)) return 0;
 
     SetStatus(kMsgAddingFont, item.name);
     bool writeFailed = false;

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kMsgCannotCreateFile = 12;
-
 void ShowKeyBox(HWND owner, const char* format, const char* keyPath) {
     char box[kMessageCapacity];
     FormatBoxText(box, sizeof box, format, keyPath);
@@ -22,22 +20,13 @@ void ShowKeyBox(HWND owner, const char* format, const char* keyPath) {
 int InstallTableItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.tableItemCount) return 0;
     const InstallItem& item = g_installScript.tableItems[index];
-    const SourcePiece& first = g_installScript.pieces[item.files.firstPiece];
 
     const TransferOptions options = {ReportStandard, 0, 1};
     char destPath[kPathCapacity];
-    switch (TransferFileGroup(owner, item.files, item.destDir, options, destPath)) {
-    case TransferDone:
-        break;
-    case TransferNoDestination:
-        // Said like the other categories say it: a table that silently fails
-        // to install leaves the user without an input method and no reason.
-        JoinPath(destPath, sizeof destPath, item.destDir, first.fileName);
-        ShowWarning(owner, kMsgCannotCreateFile, destPath);
-        return 0;
-    default:
-        return 0;
-    }
+    // A destination that cannot be created is said as the other categories
+    // say it: a table that silently fails to install leaves the user without
+    // an input method and no reason.
+    if (!TransferOrWarn(owner, item.files, item.destDir, options, destPath)) return 0;
 
     // An empty key path would name the root of HKEY_LOCAL_MACHINE itself:
     // the values never belong there.
