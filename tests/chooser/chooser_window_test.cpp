@@ -222,24 +222,6 @@ TEST(ChooserWindow, UsesTheProgramIconEverywhere)
     });
 }
 
-TEST(ChooserWindow, ControlsDrawTransparentlyOnWhite)
-{
-    ChooserWindow chooser(Self());
-    RunChooser(chooser, [&](HWND dialog) {
-        HDC dc = GetDC(dialog);
-        ASSERT_NE(dc, nullptr);
-        SetBkMode(dc, OPAQUE);
-        for (UINT message : {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN, WM_CTLCOLORDLG}) {
-            LRESULT brush = SendMessageW(dialog, message, reinterpret_cast<WPARAM>(dc),
-                                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1000)));
-            EXPECT_EQ(reinterpret_cast<HGDIOBJ>(brush), GetStockObject(WHITE_BRUSH));
-            EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
-            SetBkMode(dc, OPAQUE);
-        }
-        ReleaseDC(dialog, dc);
-    });
-}
-
 TEST(ChooserWindow, AboutBoxOpensFromTheSystemCommandAndLeavesTheChooserAsItWas)
 {
     ChooserWindow chooser(Self());
