@@ -187,3 +187,27 @@ TEST(ChooserPaint, SecondRowStretchesItsPicturesOver144Rows)
         }
     });
 }
+
+// Wine gives a minimised window no client area, so the icon drawn while
+// minimised cannot be read back; what comes back after restoring can.
+TEST(ChooserPaint, RestoredAfterMinimisingShowsTheSameWindowAgain)
+{
+    const Image background =
+        BitmapResource(GetACP() == 936 ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW);
+    ASSERT_EQ(background.width, 800);
+    ChooserWindow chooser(GetModuleHandleW(nullptr));
+    RunChooser(chooser, [&](HWND dialog) {
+        RECT before, after;
+        GetWindowRect(dialog, &before);
+        ShowWindow(dialog, SW_MINIMIZE);
+        ASSERT_TRUE(IsIconic(dialog));
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        ShowWindow(dialog, SW_RESTORE);
+        ASSERT_FALSE(IsIconic(dialog));
+        GetWindowRect(dialog, &after);
+        EXPECT_TRUE(EqualRect(&before, &after));
+        Image shown = PaintedChooser(dialog);
+        ASSERT_EQ(shown.width, 800);
+        EXPECT_EQ(CountDifferent(shown, background, RECT{0, 0, 800, 250}), 0);
+    });
+}
