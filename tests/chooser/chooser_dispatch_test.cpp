@@ -103,11 +103,25 @@ public:
     HWND Start()
     {
         std::wstring commandLine = L"\"" + directory_ + L"\\Orvane.exe\"";
+        // NUL for standard handles: nothing the chooser starts may keep this
+        // test's output pipe open.
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
+                                 nullptr);
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            startDirectory_.c_str(), &startup, &process_)) {
-            ADD_FAILURE() << "could not start Orvane.exe: " << GetLastError();
+        if (nul != INVALID_HANDLE_VALUE) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+        }
+        BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, startDirectory_.c_str(), &startup, &process_);
+        DWORD error = GetLastError();
+        if (nul != INVALID_HANDLE_VALUE)
+            CloseHandle(nul);
+        if (!started) {
+            ADD_FAILURE() << "could not start Orvane.exe: " << error;
             return nullptr;
         }
         FindState state = {process_.dwProcessId, nullptr};
