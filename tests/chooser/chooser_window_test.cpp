@@ -254,12 +254,6 @@ TEST(ChooserWindow, AboutBoxOpensFromTheSystemCommandAndLeavesTheChooserAsItWas)
     std::wstring aboutTitle, aboutText, aboutOk;
     bool aboutOwnedByChooser = false;
     RunChooser(chooser, [&](HWND dialog) {
-        HMENU systemMenu = GetSystemMenu(dialog, FALSE);
-        if (systemMenu != nullptr) {
-            wchar_t item[64] = {};
-            EXPECT_GT(GetMenuStringW(systemMenu, IDM_ABOUTBOX, item, 64, MF_BYCOMMAND), 0);
-            EXPECT_EQ(std::wstring(item), L"關於 Orvane(&A)...");
-        }
         Click(dialog, 1004);
         RECT before;
         GetWindowRect(dialog, &before);
@@ -385,4 +379,56 @@ TEST(ChooserWindow, OkEndsAsCancelledWhenAPathWouldNotFit)
         EXPECT_EQ(result, IDCANCEL);
     }
     SetProgramPathSource(nullptr);
+}
+
+namespace {
+
+HHOOK g_sysMenuHook;
+
+// Gives the chooser a system menu while it is being created, as a template
+// with WS_SYSMENU would.
+LRESULT CALLBACK AddSystemMenuStyle(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+        if (create->hwndParent == nullptr && !(create->style & WS_CHILD)) {
+            create->style |= WS_SYSMENU;
+            SetWindowLongW(reinterpret_cast<HWND>(wParam), GWL_STYLE, create->style);
+        }
+    }
+    return CallNextHookEx(g_sysMenuHook, code, wParam, lParam);
+}
+
+}  // namespace
+
+// The template has no system menu, so Wine gives the chooser none and no
+// About item is added; with one, the item follows a separator.
+TEST(ChooserWindow, AboutItemGoesAfterASeparatorWhenThereIsASystemMenu)
+{
+    ChooserWindow plain(Self());
+    RunChooser(plain, [&](HWND dialog) {
+        HMENU menu = GetSystemMenu(dialog, FALSE);
+        if (menu != nullptr)
+            EXPECT_GT(GetMenuStringW(menu, IDM_ABOUTBOX, nullptr, 0, MF_BYCOMMAND), 0);
+    });
+
+    g_sysMenuHook = SetWindowsHookExW(WH_CBT, AddSystemMenuStyle, nullptr, GetCurrentThreadId());
+    ASSERT_NE(g_sysMenuHook, nullptr);
+    ChooserWindow chooser(Self());
+    RunChooser(chooser, [&](HWND dialog) {
+        HMENU menu = GetSystemMenu(dialog, FALSE);
+        ASSERT_NE(menu, nullptr);
+        int count = GetMenuItemCount(menu);
+        ASSERT_GE(count, 2);
+        EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(text), L"關於 Orvane(&A)...");
+        MENUITEMINFOW separator = {};
+        separator.cbSize = sizeof separator;
+        separator.fMask = MIIM_FTYPE;
+        ASSERT_TRUE(GetMenuItemInfoW(menu, count - 2, TRUE, &separator));
+        EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+    });
+    UnhookWindowsHookEx(g_sysMenuHook);
 }
