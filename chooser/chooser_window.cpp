@@ -1,0 +1,277 @@
+#include "chooser_window.h"
+
+#include "about_box.h"
+#include "chooser_texts.h"
+#include "resource_ids.h"
+#include "setup_path.h"
+
+#include <shellapi.h>
+
+namespace {
+
+constexpr UINT kSimplifiedChineseCodePage = 936;
+
+bool IsChoice(int id)
+{
+    return id >= IDC_CHOICE_NODI && id <= IDC_CHOICE_BITAO;
+}
+
+}  // namespace
+
+ChooserWindow::ChooserWindow(HINSTANCE instance)
+{
+    instance_ = instance;
+    icon_ = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+INT_PTR ChooserWindow::Run(HWND owner)
+{
+    return RunModal(instance_, IDD_CHOOSER, owner);
+}
+
+INT_PTR ChooserWindow::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_PAINT:
+        OnPaint();
+        return TRUE;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return OnControlColour(message, wParam, lParam);
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_SYSCOMMAND:
+        return OnSysCommand(wParam);
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(icon_);
+    default:
+        return FALSE;
+    }
+}
+
+BOOL ChooserWindow::OnInitDialog()
+{
+    AddAboutItem();
+
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+    // Without a caption bar the title shows on the taskbar button only.
+    SetWindowTextW(hwnd_, kWindowTitle);
+
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, kChooserWidth, kChooserHeight, SWP_NOMOVE);
+    CentreInWorkArea();
+    CreatePanes();
+    SetControlTexts();
+    PlaceControls();
+
+    HWND ok = GetDlgItem(hwnd_, IDOK);
+    if (ok != nullptr)
+        EnableWindow(ok, FALSE);
+    selectedId_ = IDC_CHOICE_NODI;
+    return TRUE;
+}
+
+void ChooserWindow::AddAboutItem()
+{
+    HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
+    if (systemMenu == nullptr)
+        return;
+    wchar_t text[kPathCapacity] = {};
+    if (LoadStringW(instance_, IDS_ABOUTBOX, text, static_cast<int>(kPathCapacity)) <= 0 ||
+        text[0] == L'\0')
+        return;
+    if (AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr))
+        AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+void ChooserWindow::CentreInWorkArea()
+{
+    RECT window;
+    if (!GetWindowRect(hwnd_, &window))
+        return;
+    HMONITOR monitor = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (monitor == nullptr || !GetMonitorInfoW(monitor, &info))
+        return;
+    POINT corner = CentreInArea(info.rcWork, window.right - window.left, window.bottom - window.top);
+    SetWindowPos(hwnd_, nullptr, corner.x, corner.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ChooserWindow::CreatePanes()
+{
+    // A pane whose picture or window fails is left out; the background
+    // shows in its place.
+    for (int i = 0; i < kPaneCount; ++i) {
+        if (panes_[i].SetPicture(instance_, kPanes[i].bitmapId))
+            panes_[i].Create(instance_, hwnd_, kPanes[i].rect);
+    }
+}
+
+void ChooserWindow::SetControlTexts()
+{
+    const bool simplified = GetACP() == kSimplifiedChineseCodePage;
+
+    wchar_t converted[kCaptionCount][kPathCapacity] = {};
+    bool convertedOk[kCaptionCount] = {};
+    if (simplified) {
+        for (int i = 0; i < kCaptionCount; ++i) {
+            convertedOk[i] = MultiByteToWideChar(kSimplifiedChineseCodePage, 0, kCaptions[i].gbk,
+                                                 -1, converted[i],
+                                                 static_cast<int>(kPathCapacity)) > 0;
+        }
+    }
+
+    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    for (const ControlCaption& caption : kCaptions) {
+        HWND control = GetDlgItem(hwnd_, caption.id);
+        if (control != nullptr && font != nullptr)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+
+    for (int i = 0; i < kCaptionCount; ++i) {
+        HWND control = GetDlgItem(hwnd_, kCaptions[i].id);
+        if (control == nullptr)
+            continue;
+        // Should a conversion ever fail, the Traditional caption beats an
+        // empty button.
+        const wchar_t* text = simplified && convertedOk[i] ? converted[i] : kCaptions[i].text;
+        SetWindowTextW(control, text);
+    }
+}
+
+void ChooserWindow::PlaceControls()
+{
+    for (const ControlPlacement& placement : kPlacements) {
+        HWND control = GetDlgItem(hwnd_, placement.id);
+        if (control != nullptr)
+            MoveWindow(control, placement.x, placement.y, placement.width, placement.height, TRUE);
+    }
+}
+
+void ChooserWindow::OnPaint()
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd_, &paint);
+    if (dc == nullptr)
+        return;
+
+    if (IsIconic(hwnd_)) {
+        SendMessageW(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        RECT client;
+        if (GetClientRect(hwnd_, &client)) {
+            int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+            int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+            DrawIcon(dc, x, y, icon_);
+        }
+        EndPaint(hwnd_, &paint);
+        return;
+    }
+
+    const int backgroundId =
+        GetACP() == kSimplifiedChineseCodePage ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW;
+    HBITMAP background = LoadBitmapW(instance_, MAKEINTRESOURCEW(backgroundId));
+    if (background != nullptr) {
+        HDC memoryDc = CreateCompatibleDC(dc);
+        if (memoryDc != nullptr) {
+            HGDIOBJ previous = SelectObject(memoryDc, background);
+            if (previous != nullptr) {
+                BitBlt(dc, 0, 0, kChooserWidth, kChooserHeight, memoryDc, 0, 0, SRCCOPY);
+                SelectObject(memoryDc, previous);
+            }
+            DeleteDC(memoryDc);
+        }
+        DeleteObject(background);
+    }
+    EndPaint(hwnd_, &paint);
+}
+
+INT_PTR ChooserWindow::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The default colours are worked out and then set aside: every control
+    // draws transparently on white.
+    DefWindowProcW(hwnd_, message, wParam, lParam);
+    SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+}
+
+BOOL ChooserWindow::OnCommand(WORD id, WORD code)
+{
+    if (IsChoice(id)) {
+        if (code == BN_CLICKED)
+            OnChoiceClicked(id);
+        return TRUE;
+    }
+    switch (id) {
+    case IDOK:
+        OnOK();
+        return TRUE;
+    case IDCANCEL:
+        OnCancel();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void ChooserWindow::OnChoiceClicked(int id)
+{
+    HWND ok = GetDlgItem(hwnd_, IDOK);
+    if (ok != nullptr)
+        EnableWindow(ok, TRUE);
+    SendDlgItemMessageW(hwnd_, selectedId_, BM_SETCHECK, BST_UNCHECKED, 0);
+    selectedId_ = id;
+    SendDlgItemMessageW(hwnd_, selectedId_, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+void ChooserWindow::OnOK()
+{
+    // OK stays disabled until a choice is made; a command that arrives
+    // anyway before that has nothing to start.
+    HWND ok = GetDlgItem(hwnd_, IDOK);
+    if (ok != nullptr && !IsWindowEnabled(ok))
+        return;
+
+    // A path that does not fit is never cut short and started: the chooser
+    // then ends as if cancelled.
+    wchar_t programPath[kPathCapacity] = {};
+    DWORD length = GetProgramPath(programPath, kPathCapacity);
+    if (length == 0 || length >= kPathCapacity) {
+        EndDialog(hwnd_, IDCANCEL);
+        return;
+    }
+    wchar_t setupPath[kPathCapacity] = {};
+    if (!ComposeSetupPath(programPath, SetupSuffixFor(selectedId_), setupPath, kPathCapacity)) {
+        EndDialog(hwnd_, IDCANCEL);
+        return;
+    }
+
+    // No working directory: the setup program inherits the chooser's. Its
+    // outcome is its own affair; a missing program passes silently.
+    ShellExecuteW(nullptr, L"open", setupPath, nullptr, nullptr, SW_SHOW);
+    EndDialog(hwnd_, IDOK);
+}
+
+void ChooserWindow::OnCancel()
+{
+    EndDialog(hwnd_, IDCANCEL);
+}
+
+BOOL ChooserWindow::OnSysCommand(WPARAM command)
+{
+    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+        AboutBox about;
+        about.Run(instance_, hwnd_);
+        return TRUE;
+    }
+    return FALSE;
+}

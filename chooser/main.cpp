@@ -1,0 +1,9 @@
+// Orvane, the product chooser: shows the chooser and ends when it closes.
+#include "chooser_window.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    ChooserWindow chooser(instance);
+    chooser.Run(nullptr);
+    return 0;
+}

@@ -1,0 +1,28 @@
+// Runs the real chooser dialog in-process and drives it from inside its own
+// modal message loop.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "chooser_window.h"
+
+namespace choosertest {
+
+// Shows `chooser` modally; once it is up, `script` runs inside the dialog's
+// message loop with the dialog's window. If the script leaves the dialog
+// open, it is cancelled. Returns what the dialog ended with.
+INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& script);
+
+// Runs `action` from inside whatever modal loop the thread enters next (a
+// thread timer), e.g. to answer a dialog that `action`'s caller opens.
+void RunSoon(const std::function<void()>& action);
+
+// The client rectangle of `child` in its parent's client coordinates.
+RECT ChildRect(HWND child);
+
+// The window text of `window`.
+std::wstring WindowText(HWND window);
+
+}  // namespace choosertest
