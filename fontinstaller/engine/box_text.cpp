@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "user_interface.h"
+
 namespace {
 
 // Drops a lead byte left at the end by the cut, which would otherwise pair
@@ -26,14 +28,9 @@ void TrimBrokenCharacter(char* text) {
     }
 }
 
-}  // namespace
-
-int FormatBoxText(char* buffer, int capacity, const char* format, ...) {
+int FormatBoxTextV(char* buffer, int capacity, const char* format, va_list args) {
     if (capacity <= 0) return 0;
-    va_list args;
-    va_start(args, format);
     int needed = std::vsnprintf(buffer, static_cast<size_t>(capacity), format, args);
-    va_end(args);
     if (needed < 0) {
         buffer[0] = '\0';
         return 0;
@@ -41,4 +38,23 @@ int FormatBoxText(char* buffer, int capacity, const char* format, ...) {
     if (needed < capacity) return 1;
     TrimBrokenCharacter(buffer);
     return 0;
+}
+
+}  // namespace
+
+int FormatBoxText(char* buffer, int capacity, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int whole = FormatBoxTextV(buffer, capacity, format, args);
+    va_end(args);
+    return whole;
+}
+
+void ShowFormattedBox(HWND owner, const char* format, ...) {
+    char text[kMessageCapacity];
+    va_list args;
+    va_start(args, format);
+    FormatBoxTextV(text, sizeof text, format, args);
+    va_end(args);
+    ShowBox(owner, text);
 }

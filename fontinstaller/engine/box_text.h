@@ -2,6 +2,8 @@
 // installer's message capacity and cut, never overrun, when too long.
 #pragma once
 
+#include <windows.h>
+
 #include "trace.h"
 
 // Message texts hold at most 255 characters and a terminating NUL.
@@ -12,3 +14,7 @@ constexpr int kMessageCapacity = 256;
 // two bytes of a double-byte character). Returns 1 when the whole text
 // fitted, 0 when it was cut.
 int FormatBoxText(char* buffer, int capacity, const char* format, ...) VEXA_PRINTF_LIKE(3, 4);
+
+// Formats a box text the same way and shows it in the plain box (task-modal
+// OK, warning icon, the installer's caption, no beep).
+void ShowFormattedBox(HWND owner, const char* format, ...) VEXA_PRINTF_LIKE(2, 3);

@@ -16,12 +16,6 @@ constexpr int kMsgAddingFont = 157;
 // The current user's EUDC links for code page 950.
 constexpr char kEudcKeyPath[] = "EUDC\\950";
 
-void ShowFormattedBox(HWND owner, const char* text) {
-    char box[kMessageCapacity];
-    FormatBoxText(box, sizeof box, "%s", text);
-    ShowBox(owner, box);
-}
-
 }  // namespace
 
 int InstallEudcItem(HWND owner, int index) {
@@ -30,7 +24,6 @@ int InstallEudcItem(HWND owner, int index) {
     const SourcePiece& first = g_installScript.pieces[item.files.firstPiece];
     const char* destDir = g_installSession.chosenDir;
 
-    char box[kMessageCapacity];
     char registryData[kPathCapacity];
     // A cut path would link the typefaces to a file that is not there; the
     // destination (the same path) could not be created either.
@@ -38,8 +31,7 @@ int InstallEudcItem(HWND owner, int index) {
                              g_installSession.registrationPrefix, first.fileName) != 0;
 
     if (!IsFontRegistered(item.fontName)) {
-        FormatBoxText(box, sizeof box, "%s 所對應的字形沒有安裝，請先安裝Sorvel字形!", item.name);
-        ShowBox(owner, box);
+        ShowFormattedBox(owner, "%s 所對應的字形沒有安裝，請先安裝Sorvel字形!", item.name);
         return 0;
     }
 
@@ -49,10 +41,8 @@ int InstallEudcItem(HWND owner, int index) {
         ? TransferFileGroup(owner, item.files, destDir, options, destPath)
         : TransferNoDestination;
     if (transfer == TransferNoDestination) {
-        FormatBoxText(box, sizeof box,
-                      "無法建立外字檔%s可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!",
-                      first.fileName);
-        ShowBox(owner, box);
+        ShowFormattedBox(owner, "無法建立外字檔%s可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!",
+                         first.fileName);
         return 0;
     }
     if (transfer != TransferDone) return 0;
@@ -63,14 +53,14 @@ int InstallEudcItem(HWND owner, int index) {
     SetEudcEnabled(owner, 0);
     HKEY key = nullptr;
     if (!OpenKeyForWriting(HKEY_CURRENT_USER, kEudcKeyPath, &key)) {
-        ShowFormattedBox(owner, "Can't Create Key EUDC\\950");
+        ShowFormattedBox(owner, "%s", "Can't Create Key EUDC\\950");
         SetEudcEnabled(owner, 1);
         return 0;
     }
     for (int n = 0; n < item.linkNameCount; ++n) {
         const char* linkName = g_installScript.linkNames[item.firstLinkName + n];
         if (!WriteStringValue(key, linkName, registryData)) {
-            ShowFormattedBox(owner, "Can't create link with TTE");
+            ShowFormattedBox(owner, "%s", "Can't create link with TTE");
             RegCloseKey(key);
             SetEudcEnabled(owner, 1);
             return 0;

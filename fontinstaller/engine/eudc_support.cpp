@@ -11,12 +11,6 @@ const char* g_eudcLibrary = kDefaultEudcLibrary;
 
 using EnableEudcProc = BOOL(WINAPI*)(BOOL);
 
-void ShowFormattedBox(HWND owner, const char* text) {
-    char box[kMessageCapacity];
-    FormatBoxText(box, sizeof box, "%s", text);
-    ShowBox(owner, box);
-}
-
 }  // namespace
 
 void SetEudcLibrary(const char* libraryName) {
@@ -26,13 +20,13 @@ void SetEudcLibrary(const char* libraryName) {
 void SetEudcEnabled(HWND owner, int flag) {
     HMODULE library = LoadLibraryA(g_eudcLibrary);
     if (!library) {
-        ShowFormattedBox(owner, "LoadLibrary Failed");
+        ShowFormattedBox(owner, "%s", "LoadLibrary Failed");
         return;
     }
     auto enable = reinterpret_cast<EnableEudcProc>(
         reinterpret_cast<void*>(GetProcAddress(library, "EnableEUDC")));
     if (!enable)
-        ShowFormattedBox(owner, "GetProcAddress Failed");
+        ShowFormattedBox(owner, "%s", "GetProcAddress Failed");
     else
         enable(flag ? TRUE : FALSE);
     FreeLibrary(library);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "box_text.h"
 #include "install_session.h"
 
 // Files are created and opened through _lcreat and _lopen, never through an
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr int kBlockSize = 32767;         // the most one _lread or _lwrite moves
-constexpr int kMessageCapacity = 256;     // a formatted box text, cut beyond
 constexpr int kMsgReadError = 2;
 constexpr int kMsgWriteError = 3;
 constexpr int kMsgNoMemory = 4;
@@ -215,9 +215,7 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
                 } else if (options.singlePieceReport == ReportNamedFiles) {
                     char sourcePath[kPathCapacity];
                     JoinPath(sourcePath, sizeof sourcePath, g_installSession.sourceDir, piece.fileName);
-                    char text[kMessageCapacity];
-                    std::snprintf(text, sizeof text, "Can't copy file [%s] to [%s]", sourcePath, destFull);
-                    ShowBox(owner, text);
+                    ShowFormattedBox(owner, "Can't copy file [%s] to [%s]", sourcePath, destFull);
                 }
             }
             SetBusyCursor(0);

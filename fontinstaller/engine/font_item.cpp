@@ -13,12 +13,6 @@ namespace {
 constexpr int kMsgCannotCreateFile = 12;
 constexpr int kMsgAddingFont = 157;
 
-void ShowItemBox(HWND owner, const char* itemName, const char* tail) {
-    char text[kMessageCapacity];
-    FormatBoxText(text, sizeof text, "%s%s", itemName, tail);
-    ShowBox(owner, text);
-}
-
 }  // namespace
 
 int InstallFontItem(HWND owner, int index) {
@@ -39,7 +33,7 @@ int InstallFontItem(HWND owner, int index) {
     }
 
     if (IsFontRegistered(item.fontName)) {
-        ShowItemBox(owner, item.name, "已存在,若要安裝新版,請先刪除舊版!");
+        ShowFormattedBox(owner, "%s已存在,若要安裝新版,請先刪除舊版!", item.name);
         return 0;
     }
 
@@ -53,11 +47,9 @@ int InstallFontItem(HWND owner, int index) {
     bool writeFailed = false;
     if (!RegisterFont(item.fontName, registryData, &writeFailed)) {
         if (writeFailed) {
-            char text[kMessageCapacity];
-            FormatBoxText(text, sizeof text, "Can't write to key %s", kFontsKeyPath);
-            ShowBox(owner, text);
+            ShowFormattedBox(owner, "Can't write to key %s", kFontsKeyPath);
         } else {
-            ShowItemBox(owner, item.name, "已存在");
+            ShowFormattedBox(owner, "%s已存在", item.name);
         }
         return 0;
     }

@@ -7,16 +7,6 @@
 #include "item_installers.h"
 #include "registry_access.h"
 
-namespace {
-
-void ShowKeyBox(HWND owner, const char* format, const char* keyPath) {
-    char box[kMessageCapacity];
-    FormatBoxText(box, sizeof box, format, keyPath);
-    ShowBox(owner, box);
-}
-
-}  // namespace
-
 int InstallTableItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.tableItemCount) return 0;
     const InstallItem& item = g_installScript.tableItems[index];
@@ -32,7 +22,7 @@ int InstallTableItem(HWND owner, int index) {
     // the values never belong there.
     HKEY key = nullptr;
     if (item.userKey[0] == '\0' || !OpenKeyForWriting(HKEY_LOCAL_MACHINE, item.userKey, &key)) {
-        ShowKeyBox(owner, "Can't Create Key %s", item.userKey);
+        ShowFormattedBox(owner, "Can't Create Key %s", item.userKey);
         return 0;
     }
     const struct {
@@ -46,7 +36,7 @@ int InstallTableItem(HWND owner, int index) {
     for (const auto& value : values) {
         if (!WriteStringValue(key, value.name, value.data)) {
             RegCloseKey(key);
-            ShowKeyBox(owner, "Can't write to key %s", item.userKey);
+            ShowFormattedBox(owner, "Can't write to key %s", item.userKey);
             return 0;
         }
     }
