@@ -81,4 +81,10 @@ bool RegistryRedirect::GetValue(HKEY root, const std::string& path, const std::s
     return rc == ERROR_SUCCESS;
 }
 
+std::string RegistryRedirect::ValueOrMissing(HKEY root, const std::string& path, const std::string& name,
+                                             DWORD* type) {
+    std::string data;
+    return GetValue(root, path, name, &data, type) ? data : "<missing>";
+}
+
 }  // namespace vexatest

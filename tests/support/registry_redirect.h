@@ -27,6 +27,10 @@ public:
     static bool GetValue(HKEY root, const std::string& path, const std::string& name,
                          std::string* data, DWORD* type = nullptr);
 
+    // The value's data, or "<missing>" when there is none.
+    static std::string ValueOrMissing(HKEY root, const std::string& path, const std::string& name,
+                                      DWORD* type = nullptr);
+
 private:
     HKEY scratch_ = nullptr;
     HKEY machine_ = nullptr;

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
 
 namespace vexatest {
 
@@ -34,6 +37,21 @@ std::string FromUtf8(const std::string& utf8, unsigned codePage) {
 
 std::string ToUtf8(const std::string& bytes, unsigned codePage) {
     return Narrow(Widen(bytes, codePage), CP_UTF8);
+}
+
+std::string Big5(const std::string& utf8) { return FromUtf8(utf8, 950); }
+
+std::string DataFile(const char* name) {
+    const char* dir = std::getenv("VEXA_TEST_DATA");
+    std::string path = std::string("Z:") + (dir ? dir : "/nonexistent");
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path + "\\" + name;
+}
+
+std::string DataBytes(const char* name) {
+    std::string bytes;
+    if (!ReadBytes(DataFile(name), &bytes)) throw std::runtime_error("no test data " + DataFile(name));
+    return bytes;
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {

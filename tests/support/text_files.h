@@ -10,10 +10,18 @@ namespace vexatest {
 std::string FromUtf8(const std::string& utf8, unsigned codePage);
 // Converts bytes of a code page to UTF-8.
 std::string ToUtf8(const std::string& bytes, unsigned codePage);
+// The installer's own texts: UTF-8 as Big5 (code page 950) bytes.
+std::string Big5(const std::string& utf8);
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool ReadBytes(const std::string& path, std::string* bytes);
 bool FileExists(const std::string& path);
+// A file the build made for the tests (the directory VEXA_TEST_DATA names,
+// seen through Wine's Z: drive), and its bytes; DataBytes throws when the
+// file cannot be read.
+std::string DataFile(const char* name);
+std::string DataBytes(const char* name);
+
 // Writes text given in UTF-8 as the bytes of a code page, lines ending in
 // CR LF (as an INI file on a disc has them).
 bool WriteTextFile(const std::string& path, const std::string& utf8, unsigned codePage);

@@ -18,6 +18,7 @@
 
 using testing::ElementsAre;
 using testing::IsEmpty;
+using vexatest::Big5;
 using vexatest::RegistryRedirect;
 using vexatest::UiEvent;
 
@@ -27,13 +28,8 @@ constexpr char kFontName[] = "Sans Book (TrueType)";
 constexpr char kEudcKey[] = "EUDC\\950";
 const std::string kEudcBytes = "an end-user character font";
 
-std::string Big5(const char* utf8) { return vexatest::FromUtf8(utf8, 950); }
-
 std::string EudcValue(const char* name, DWORD* type = nullptr) {
-    std::string data;
-    if (!RegistryRedirect::GetValue(HKEY_CURRENT_USER, kEudcKey, name, &data, type))
-        return "<missing>";
-    return data;
+    return RegistryRedirect::ValueOrMissing(HKEY_CURRENT_USER, kEudcKey, name, type);
 }
 
 std::vector<std::string> BoxTexts(const vexatest::ScriptedUi& ui) {

@@ -22,6 +22,7 @@
 #include "scripted_ui.h"
 #include "text_files.h"
 
+using vexatest::DataBytes;
 using vexatest::ReadBytes;
 using vexatest::ScratchDir;
 using vexatest::ScriptedUi;
@@ -29,20 +30,6 @@ using vexatest::UiEvent;
 using vexatest::WriteBytes;
 
 namespace {
-
-// A file made at build time, seen through Wine's Z: drive.
-std::string DataFile(const char* name) {
-    const char* dir = std::getenv("VEXA_TRANSFER_DATA");
-    std::string path = std::string("Z:") + (dir ? dir : "/nonexistent");
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path + "\\" + name;
-}
-
-std::string DataBytes(const char* name) {
-    std::string bytes;
-    EXPECT_TRUE(ReadBytes(DataFile(name), &bytes)) << DataFile(name);
-    return bytes;
-}
 
 // Splits bytes at the given offsets (ascending; equal offsets make an empty
 // piece).

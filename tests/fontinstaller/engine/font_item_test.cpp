@@ -17,6 +17,7 @@
 
 using testing::ElementsAre;
 using testing::IsEmpty;
+using vexatest::Big5;
 using vexatest::RegistryRedirect;
 using vexatest::UiEvent;
 
@@ -24,13 +25,8 @@ namespace {
 
 constexpr char kFontName[] = "Sans Book (TrueType)";
 
-std::string Big5(const char* utf8) { return vexatest::FromUtf8(utf8, 950); }
-
 std::string FontsValue(const char* name, DWORD* type = nullptr) {
-    std::string data;
-    if (!RegistryRedirect::GetValue(HKEY_LOCAL_MACHINE, kFontsKeyPath, name, &data, type))
-        return "<missing>";
-    return data;
+    return RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, kFontsKeyPath, name, type);
 }
 
 class FontItemTest : public testing::Test {

@@ -91,19 +91,6 @@ InstallItem& AddTableItem(const char* name, const FileGroup& files, const std::s
     return item;
 }
 
-std::string DataFile(const char* name) {
-    const char* dir = std::getenv("VEXA_ITEM_DATA");
-    std::string path = std::string("Z:") + (dir ? dir : "/nonexistent");
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path + "\\" + name;
-}
-
-std::string DataBytes(const char* name) {
-    std::string bytes;
-    if (!ReadBytes(DataFile(name), &bytes)) throw std::runtime_error("no test data " + DataFile(name));
-    return bytes;
-}
-
 void ChooseDestination(const std::string& dir) {
     CopyText(g_installSession.chosenDir, sizeof g_installSession.chosenDir, dir.c_str());
     UpdateRegistrationPrefix(g_installScript);

@@ -26,11 +26,6 @@ InstallItem& AddTableItem(const char* name, const FileGroup& files, const std::s
                           const char* userKey, const char* layoutText, const char* layoutFile,
                           const char* imeFile);
 
-// A file of the build's test data (VEXA_ITEM_DATA: DejaVu fonts, plain and
-// compressed by mscompress), as a Windows path, and its bytes.
-std::string DataFile(const char* name);
-std::string DataBytes(const char* name);
-
 // chosenDir := dir, and the registration prefix recomputed from it.
 void ChooseDestination(const std::string& dir);
 

@@ -17,9 +17,7 @@ using vexatest::RegistryRedirect;
 namespace {
 
 std::string Value(HKEY root, const char* path, const char* name, DWORD* type = nullptr) {
-    std::string data;
-    if (!RegistryRedirect::GetValue(root, path, name, &data, type)) return "<missing>";
-    return data;
+    return RegistryRedirect::ValueOrMissing(root, path, name, type);
 }
 
 TEST(OpenKeyForWriting, CreatesAMissingKeyWithItsWholePath) {

@@ -23,9 +23,7 @@ constexpr char kKey[] = "Software\\Example\\Phonetic";
 const std::string kTableBytes = "phonetic input table";
 
 std::string Value(const char* path, const char* name, DWORD* type = nullptr) {
-    std::string data;
-    if (!RegistryRedirect::GetValue(HKEY_LOCAL_MACHINE, path, name, &data, type)) return "<missing>";
-    return data;
+    return RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, path, name, type);
 }
 
 class TableItemTest : public testing::Test {
