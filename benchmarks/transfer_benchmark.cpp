@@ -109,8 +109,10 @@ FileGroup AddPieces(const std::string& dir, const std::string& bytes, int count,
         // Uneven cuts at odd offsets, as a real disk set has them.
         size_t to = i == count - 1 ? bytes.size() : bytes.size() * (i + 1) / count + 12345 * (i + 1);
         SourcePiece& piece = g_installScript.pieces[g_installScript.piecesUsed++];
-        if (i == 0) CopyText(piece.fileName, sizeof piece.fileName, first);
-        else std::snprintf(piece.fileName, sizeof piece.fileName, "%s.%d", first, i + 1);
+        if (i == 0)
+            CopyText(piece.fileName, sizeof piece.fileName, first);
+        else
+            std::snprintf(piece.fileName, sizeof piece.fileName, "%s.%d", first, i + 1);
         CopyText(piece.diskLabel, sizeof piece.diskLabel, "Disk");
         if (!WriteAll(dir + "\\" + piece.fileName, bytes.data() + from, to - from)) {
             std::fprintf(stderr, "cannot write piece %s\n", piece.fileName);
@@ -249,12 +251,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("file transfer benchmark: %d runs each, medians; expanded size %zu bytes (%zu compressed)\n",
-                repeats, expanded.size(), packed.size());
+    std::printf("file transfer benchmark: %d runs each, medians; expanded size %zu bytes (%zu compressed)\n", repeats,
+                expanded.size(), packed.size());
     for (const Case& c : cases) {
         double t = Median(c.transfer), p = Median(c.platform);
-        std::printf("  %-24s TransferFileGroup %8.1f ms   %-9s %8.1f ms   ratio %.2f\n", c.label, t * 1000,
-                    c.direct, p * 1000, t / p);
+        std::printf("  %-24s TransferFileGroup %8.1f ms   %-9s %8.1f ms   ratio %.2f\n", c.label, t * 1000, c.direct,
+                    p * 1000, t / p);
     }
 
     // Nothing of the transfer may be left in the temporary directory.

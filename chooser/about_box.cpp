@@ -2,13 +2,9 @@
 
 #include "resource_ids.h"
 
-INT_PTR AboutBox::Run(HINSTANCE instance, HWND owner)
-{
-    return RunModal(instance, IDD_ABOUTBOX, owner);
-}
+INT_PTR AboutBox::Run(HINSTANCE instance, HWND owner) { return RunModal(instance, IDD_ABOUTBOX, owner); }
 
-INT_PTR AboutBox::DialogMessage(UINT message, WPARAM wParam, LPARAM)
-{
+INT_PTR AboutBox::DialogMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
         return TRUE;

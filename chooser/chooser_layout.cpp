@@ -15,15 +15,12 @@ const ControlPlacement kPlacements[kPlacementCount] = {
 // The pictures are 180 x 141; the second-row panes are 144 high and stretch
 // theirs.
 const PanePlacement kPanes[kPaneCount] = {
-    {IDB_PRODUCT_CUIYU, {0, 250, 180, 391}},
-    {IDB_PRODUCT_TONGYUN, {260, 250, 440, 391}},
-    {IDB_PRODUCT_BITAO, {520, 250, 700, 391}},
-    {IDB_PRODUCT_NODI, {170, 400, 350, 544}},
+    {IDB_PRODUCT_CUIYU, {0, 250, 180, 391}},      {IDB_PRODUCT_TONGYUN, {260, 250, 440, 391}},
+    {IDB_PRODUCT_BITAO, {520, 250, 700, 391}},    {IDB_PRODUCT_NODI, {170, 400, 350, 544}},
     {IDB_PRODUCT_SHUNSHOU, {440, 400, 620, 544}},
 };
 
-POINT CentreInArea(const RECT& area, int width, int height)
-{
+POINT CentreInArea(const RECT& area, int width, int height) {
     POINT corner;
     corner.x = (area.left + area.right) / 2 - width / 2;
     corner.y = (area.top + area.bottom) / 2 - height / 2;

@@ -25,8 +25,7 @@ const ControlCaption kCaptions[kCaptionCount] = {
 
 const wchar_t kWindowTitle[] = L"QUORLAN INSTALLER";
 
-const char* SetupSuffixFor(int id)
-{
+const char* SetupSuffixFor(int id) {
     switch (id) {
     case IDC_CHOICE_NODI:
         return "\\KavroMini\\Setup.exe";

@@ -11,26 +11,18 @@ namespace {
 
 constexpr UINT kSimplifiedChineseCodePage = 936;
 
-bool IsChoice(int id)
-{
-    return id >= IDC_CHOICE_NODI && id <= IDC_CHOICE_BITAO;
-}
+bool IsChoice(int id) { return id >= IDC_CHOICE_NODI && id <= IDC_CHOICE_BITAO; }
 
 }  // namespace
 
-ChooserWindow::ChooserWindow(HINSTANCE instance)
-{
+ChooserWindow::ChooserWindow(HINSTANCE instance) {
     instance_ = instance;
     icon_ = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-INT_PTR ChooserWindow::Run(HWND owner)
-{
-    return RunModal(instance_, IDD_CHOOSER, owner);
-}
+INT_PTR ChooserWindow::Run(HWND owner) { return RunModal(instance_, IDD_CHOOSER, owner); }
 
-INT_PTR ChooserWindow::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
+INT_PTR ChooserWindow::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog();
@@ -56,8 +48,7 @@ INT_PTR ChooserWindow::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-BOOL ChooserWindow::OnInitDialog()
-{
+BOOL ChooserWindow::OnInitDialog() {
     AddAboutItem();
 
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -73,60 +64,46 @@ BOOL ChooserWindow::OnInitDialog()
     PlaceControls();
 
     HWND ok = GetDlgItem(hwnd_, IDOK);
-    if (ok != nullptr)
-        EnableWindow(ok, FALSE);
+    if (ok != nullptr) EnableWindow(ok, FALSE);
     selectedId_ = IDC_CHOICE_NODI;
     return TRUE;
 }
 
-void ChooserWindow::AddAboutItem()
-{
+void ChooserWindow::AddAboutItem() {
     HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
-    if (systemMenu == nullptr)
-        return;
+    if (systemMenu == nullptr) return;
     wchar_t text[kPathCapacity] = {};
-    if (LoadStringW(instance_, IDS_ABOUTBOX, text, static_cast<int>(kPathCapacity)) <= 0 ||
-        text[0] == L'\0')
-        return;
-    if (AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr))
-        AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+    if (LoadStringW(instance_, IDS_ABOUTBOX, text, static_cast<int>(kPathCapacity)) <= 0 || text[0] == L'\0') return;
+    if (AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr)) AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
 }
 
-void ChooserWindow::CentreInWorkArea()
-{
+void ChooserWindow::CentreInWorkArea() {
     RECT window;
-    if (!GetWindowRect(hwnd_, &window))
-        return;
+    if (!GetWindowRect(hwnd_, &window)) return;
     HMONITOR monitor = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info = {};
     info.cbSize = sizeof info;
-    if (monitor == nullptr || !GetMonitorInfoW(monitor, &info))
-        return;
+    if (monitor == nullptr || !GetMonitorInfoW(monitor, &info)) return;
     POINT corner = CentreInArea(info.rcWork, window.right - window.left, window.bottom - window.top);
-    SetWindowPos(hwnd_, nullptr, corner.x, corner.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void ChooserWindow::CreatePanes()
-{
+void ChooserWindow::CreatePanes() {
     // A pane whose picture or window fails is left out; the background
     // shows in its place.
     for (int i = 0; i < kPaneCount; ++i) {
-        if (panes_[i].SetPicture(instance_, kPanes[i].bitmapId))
-            panes_[i].Create(instance_, hwnd_, kPanes[i].rect);
+        if (panes_[i].SetPicture(instance_, kPanes[i].bitmapId)) panes_[i].Create(instance_, hwnd_, kPanes[i].rect);
     }
 }
 
-void ChooserWindow::SetControlTexts()
-{
+void ChooserWindow::SetControlTexts() {
     const bool simplified = GetACP() == kSimplifiedChineseCodePage;
 
     wchar_t converted[kCaptionCount][kPathCapacity] = {};
     bool convertedOk[kCaptionCount] = {};
     if (simplified) {
         for (int i = 0; i < kCaptionCount; ++i) {
-            convertedOk[i] = MultiByteToWideChar(kSimplifiedChineseCodePage, 0, kCaptions[i].gbk,
-                                                 -1, converted[i],
+            convertedOk[i] = MultiByteToWideChar(kSimplifiedChineseCodePage, 0, kCaptions[i].gbk, -1, converted[i],
                                                  static_cast<int>(kPathCapacity)) > 0;
         }
     }
@@ -140,8 +117,7 @@ void ChooserWindow::SetControlTexts()
 
     for (int i = 0; i < kCaptionCount; ++i) {
         HWND control = GetDlgItem(hwnd_, kCaptions[i].id);
-        if (control == nullptr)
-            continue;
+        if (control == nullptr) continue;
         // Should a conversion ever fail, the Traditional caption beats an
         // empty button.
         const wchar_t* text = simplified && convertedOk[i] ? converted[i] : kCaptions[i].text;
@@ -149,21 +125,17 @@ void ChooserWindow::SetControlTexts()
     }
 }
 
-void ChooserWindow::PlaceControls()
-{
+void ChooserWindow::PlaceControls() {
     for (const ControlPlacement& placement : kPlacements) {
         HWND control = GetDlgItem(hwnd_, placement.id);
-        if (control != nullptr)
-            MoveWindow(control, placement.x, placement.y, placement.width, placement.height, TRUE);
+        if (control != nullptr) MoveWindow(control, placement.x, placement.y, placement.width, placement.height, TRUE);
     }
 }
 
-void ChooserWindow::OnPaint()
-{
+void ChooserWindow::OnPaint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd_, &paint);
-    if (dc == nullptr)
-        return;
+    if (dc == nullptr) return;
 
     if (IsIconic(hwnd_)) {
         SendMessageW(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -177,8 +149,7 @@ void ChooserWindow::OnPaint()
         return;
     }
 
-    const int backgroundId =
-        GetACP() == kSimplifiedChineseCodePage ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW;
+    const int backgroundId = GetACP() == kSimplifiedChineseCodePage ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW;
     HBITMAP background = LoadBitmapW(instance_, MAKEINTRESOURCEW(backgroundId));
     if (background != nullptr) {
         HDC memoryDc = CreateCompatibleDC(dc);
@@ -195,8 +166,7 @@ void ChooserWindow::OnPaint()
     EndPaint(hwnd_, &paint);
 }
 
-INT_PTR ChooserWindow::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam)
-{
+INT_PTR ChooserWindow::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
     // The default colours are worked out and then set aside: every control
     // draws transparently on white.
     DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -204,11 +174,9 @@ INT_PTR ChooserWindow::OnControlColour(UINT message, WPARAM wParam, LPARAM lPara
     return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
 }
 
-BOOL ChooserWindow::OnCommand(WORD id, WORD code)
-{
+BOOL ChooserWindow::OnCommand(WORD id, WORD code) {
     if (IsChoice(id)) {
-        if (code == BN_CLICKED)
-            OnChoiceClicked(id);
+        if (code == BN_CLICKED) OnChoiceClicked(id);
         return TRUE;
     }
     switch (id) {
@@ -223,23 +191,19 @@ BOOL ChooserWindow::OnCommand(WORD id, WORD code)
     }
 }
 
-void ChooserWindow::OnChoiceClicked(int id)
-{
+void ChooserWindow::OnChoiceClicked(int id) {
     HWND ok = GetDlgItem(hwnd_, IDOK);
-    if (ok != nullptr)
-        EnableWindow(ok, TRUE);
+    if (ok != nullptr) EnableWindow(ok, TRUE);
     SendDlgItemMessageW(hwnd_, selectedId_, BM_SETCHECK, BST_UNCHECKED, 0);
     selectedId_ = id;
     SendDlgItemMessageW(hwnd_, selectedId_, BM_SETCHECK, BST_CHECKED, 0);
 }
 
-void ChooserWindow::OnOK()
-{
+void ChooserWindow::OnOK() {
     // OK stays disabled until a choice is made; a command that arrives
     // anyway before that has nothing to start.
     HWND ok = GetDlgItem(hwnd_, IDOK);
-    if (ok != nullptr && !IsWindowEnabled(ok))
-        return;
+    if (ok != nullptr && !IsWindowEnabled(ok)) return;
 
     // A path that does not fit is never cut short and started: the chooser
     // then ends as if cancelled.
@@ -261,13 +225,9 @@ void ChooserWindow::OnOK()
     EndDialog(hwnd_, IDOK);
 }
 
-void ChooserWindow::OnCancel()
-{
-    EndDialog(hwnd_, IDCANCEL);
-}
+void ChooserWindow::OnCancel() { EndDialog(hwnd_, IDCANCEL); }
 
-BOOL ChooserWindow::OnSysCommand(WPARAM command)
-{
+BOOL ChooserWindow::OnSysCommand(WPARAM command) {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
         AboutBox about;
         about.Run(instance_, hwnd_);

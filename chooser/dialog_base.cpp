@@ -1,14 +1,11 @@
 #include "dialog_base.h"
 
-INT_PTR DialogBase::RunModal(HINSTANCE instance, int templateId, HWND owner)
-{
+INT_PTR DialogBase::RunModal(HINSTANCE instance, int templateId, HWND owner) {
     instance_ = instance;
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
-INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
+INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     DialogBase* self;
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<DialogBase*>(lParam);
@@ -19,8 +16,7 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
     // Messages that arrive before WM_INITDIALOG (WM_SETFONT and the like)
     // get the default processing.
-    if (self == nullptr)
-        return FALSE;
+    if (self == nullptr) return FALSE;
     INT_PTR result = self->DialogMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, DWLP_USER, 0);

@@ -1,8 +1,7 @@
 // Orvane, the product chooser: shows the chooser and ends when it closes.
 #include "chooser_window.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
-{
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ChooserWindow chooser(instance);
     chooser.Run(nullptr);
     return 0;

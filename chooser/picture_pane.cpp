@@ -2,33 +2,25 @@
 
 const wchar_t PicturePane::kClassName[] = L"OrvanePicturePane";
 
-PicturePane::~PicturePane()
-{
+PicturePane::~PicturePane() {
     // A pane whose window was never created (or failed to create) still owns
     // its picture.
-    if (hwnd_ != nullptr)
-        DestroyWindow(hwnd_);
-    if (picture_ != nullptr)
-        DeleteObject(picture_);
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    if (picture_ != nullptr) DeleteObject(picture_);
 }
 
-bool PicturePane::SetPicture(HINSTANCE instance, UINT id)
-{
+bool PicturePane::SetPicture(HINSTANCE instance, UINT id) {
     HBITMAP picture = LoadBitmapW(instance, MAKEINTRESOURCEW(LOWORD(id)));
-    if (picture == nullptr)
-        return false;
-    if (picture_ != nullptr)
-        DeleteObject(picture_);
+    if (picture == nullptr) return false;
+    if (picture_ != nullptr) DeleteObject(picture_);
     picture_ = picture;
     return true;
 }
 
-bool PicturePane::RegisterPaneClass(HINSTANCE instance)
-{
+bool PicturePane::RegisterPaneClass(HINSTANCE instance) {
     WNDCLASSEXW existing = {};
     existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing))
-        return true;
+    if (GetClassInfoExW(instance, kClassName, &existing)) return true;
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
@@ -39,19 +31,15 @@ bool PicturePane::RegisterPaneClass(HINSTANCE instance)
     return RegisterClassExW(&windowClass) != 0;
 }
 
-HWND PicturePane::Create(HINSTANCE instance, HWND parent, const RECT& rect)
-{
-    if (hwnd_ != nullptr || !RegisterPaneClass(instance))
-        return nullptr;
+HWND PicturePane::Create(HINSTANCE instance, HWND parent, const RECT& rect) {
+    if (hwnd_ != nullptr || !RegisterPaneClass(instance)) return nullptr;
     // hwnd_ is bound in WM_NCCREATE, so the creation messages reach the object.
     HWND pane = CreateWindowExW(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                                instance, this);
+                                rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, instance, this);
     return pane;
 }
 
-LRESULT CALLBACK PicturePane::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK PicturePane::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     PicturePane* self;
     if (message == WM_NCCREATE) {
         self = static_cast<PicturePane*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -60,8 +48,7 @@ LRESULT CALLBACK PicturePane::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     } else {
         self = reinterpret_cast<PicturePane*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
-    if (self == nullptr)
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
 
     switch (message) {
     case WM_CREATE:
@@ -82,51 +69,40 @@ LRESULT CALLBACK PicturePane::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     }
 }
 
-LRESULT PicturePane::OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (DefWindowProcW(hwnd_, message, wParam, lParam) == -1)
-        return -1;
+LRESULT PicturePane::OnCreate(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (DefWindowProcW(hwnd_, message, wParam, lParam) == -1) return -1;
     HDC paneDc = GetDC(hwnd_);
-    if (paneDc == nullptr)
-        return -1;
+    if (paneDc == nullptr) return -1;
     memoryDc_ = CreateCompatibleDC(paneDc);
     ReleaseDC(hwnd_, paneDc);
-    if (memoryDc_ == nullptr)
-        return -1;
+    if (memoryDc_ == nullptr) return -1;
     // Without a picture the memory context stays empty and the pane paints
     // nothing: the parent's background shows.
-    if (picture_ != nullptr)
-        previousBitmap_ = SelectObject(memoryDc_, picture_);
+    if (picture_ != nullptr) previousBitmap_ = SelectObject(memoryDc_, picture_);
     return 0;
 }
 
-void PicturePane::OnPaint()
-{
+void PicturePane::OnPaint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd_, &paint);
-    if (dc == nullptr)
-        return;
+    if (dc == nullptr) return;
     RECT client;
     BITMAP bitmap;
     if (picture_ != nullptr && memoryDc_ != nullptr && GetClientRect(hwnd_, &client) &&
         GetObjectW(picture_, sizeof bitmap, &bitmap) == sizeof bitmap) {
-        TransparentBlt(dc, client.left, client.top, client.right - client.left,
-                       client.bottom - client.top, memoryDc_, 0, 0, bitmap.bmWidth,
-                       bitmap.bmHeight, RGB(255, 255, 255));
+        TransparentBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, memoryDc_,
+                       0, 0, bitmap.bmWidth, bitmap.bmHeight, RGB(255, 255, 255));
     }
     EndPaint(hwnd_, &paint);
 }
 
-void PicturePane::OnDestroy()
-{
+void PicturePane::OnDestroy() {
     if (memoryDc_ != nullptr) {
-        if (previousBitmap_ != nullptr)
-            SelectObject(memoryDc_, previousBitmap_);
+        if (previousBitmap_ != nullptr) SelectObject(memoryDc_, previousBitmap_);
         DeleteDC(memoryDc_);
     }
     memoryDc_ = nullptr;
     previousBitmap_ = nullptr;
-    if (picture_ != nullptr)
-        DeleteObject(picture_);
+    if (picture_ != nullptr) DeleteObject(picture_);
     picture_ = nullptr;
 }

@@ -14,8 +14,7 @@ constexpr DWORD kPathCapacity = 260;
 // false and leaves `out` empty when the path has no backslash, the suffix is
 // missing, or the result with its terminator does not fit `capacity` units:
 // a cut-off path must never be started.
-bool ComposeSetupPath(const wchar_t* programPath, const char* suffix, wchar_t* out,
-                      size_t capacity);
+bool ComposeSetupPath(const wchar_t* programPath, const char* suffix, wchar_t* out, size_t capacity);
 
 // Where the chooser learns its own full path; GetModuleFileNameW of the
 // running program unless a test puts something else in. Same contract as

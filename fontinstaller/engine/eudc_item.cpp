@@ -27,8 +27,8 @@ int InstallEudcItem(HWND owner, int index) {
     char registryData[kPathCapacity];
     // A cut path would link the typefaces to a file that is not there; the
     // destination (the same path) could not be created either.
-    bool dataFits = JoinPath(registryData, sizeof registryData,
-                             g_installSession.registrationPrefix, first.fileName) != 0;
+    bool dataFits =
+        JoinPath(registryData, sizeof registryData, g_installSession.registrationPrefix, first.fileName) != 0;
 
     if (!IsFontRegistered(item.fontName)) {
         ShowFormattedBox(owner, "%s 所對應的字形沒有安裝，請先安裝Sorvel字形!", item.name);
@@ -37,12 +37,10 @@ int InstallEudcItem(HWND owner, int index) {
 
     const TransferOptions options = {ReportNamedFiles, 0, 1};
     char destPath[kPathCapacity];
-    TransferResult transfer = dataFits
-        ? TransferFileGroup(owner, item.files, destDir, options, destPath)
-        : TransferNoDestination;
+    TransferResult transfer =
+        dataFits ? TransferFileGroup(owner, item.files, destDir, options, destPath) : TransferNoDestination;
     if (transfer == TransferNoDestination) {
-        ShowFormattedBox(owner, "無法建立外字檔%s可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!",
-                         first.fileName);
+        ShowFormattedBox(owner, "無法建立外字檔%s可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!", first.fileName);
         return 0;
     }
     if (transfer != TransferDone) return 0;

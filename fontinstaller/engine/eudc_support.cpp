@@ -13,9 +13,7 @@ using EnableEudcProc = BOOL(WINAPI*)(BOOL);
 
 }  // namespace
 
-void SetEudcLibrary(const char* libraryName) {
-    g_eudcLibrary = libraryName ? libraryName : kDefaultEudcLibrary;
-}
+void SetEudcLibrary(const char* libraryName) { g_eudcLibrary = libraryName ? libraryName : kDefaultEudcLibrary; }
 
 void SetEudcEnabled(HWND owner, int flag) {
     HMODULE library = LoadLibraryA(g_eudcLibrary);
@@ -23,8 +21,7 @@ void SetEudcEnabled(HWND owner, int flag) {
         ShowFormattedBox(owner, "%s", "LoadLibrary Failed");
         return;
     }
-    auto enable = reinterpret_cast<EnableEudcProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "EnableEUDC")));
+    auto enable = reinterpret_cast<EnableEudcProc>(reinterpret_cast<void*>(GetProcAddress(library, "EnableEUDC")));
     if (!enable)
         ShowFormattedBox(owner, "%s", "GetProcAddress Failed");
     else

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kBlockSize = 32767;         // the most one _lread or _lwrite moves
+constexpr int kBlockSize = 32767;  // the most one _lread or _lwrite moves
 constexpr int kMsgReadError = 2;
 constexpr int kMsgWriteError = 3;
 constexpr int kMsgNoMemory = 4;
@@ -52,8 +52,10 @@ int CompressedName(char* result, int capacity, const char* path) {
 
 // Closes a source piece the way its open mode needs.
 void ClosePiece(HFILE piece, HFILE expanding) {
-    if (expanding != HFILE_ERROR && expanding != piece) LZClose(expanding);
-    else _lclose(piece);
+    if (expanding != HFILE_ERROR && expanding != piece)
+        LZClose(expanding);
+    else
+        _lclose(piece);
 }
 
 // Expands (or copies unchanged, when it is not compressed) an open plain
@@ -129,9 +131,12 @@ int CopyFileBlocks(HFILE target, HFILE source, LONG start) {
             LONG remaining = size - start;
             while (remaining > 0 && result == 0) {
                 UINT chunk = remaining < kBlockSize ? static_cast<UINT>(remaining) : kBlockSize;
-                if (_lread(source, buffer, chunk) != chunk) result = 2;
-                else if (_lwrite(target, buffer, chunk) != chunk) result = 3;
-                else remaining -= chunk;
+                if (_lread(source, buffer, chunk) != chunk)
+                    result = 2;
+                else if (_lwrite(target, buffer, chunk) != chunk)
+                    result = 3;
+                else
+                    remaining -= chunk;
             }
         }
         GlobalUnlock(block);
@@ -177,11 +182,12 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
         } else {
             char tempDir[kPathCapacity];
             DWORD dirLength = GetTempPathA(sizeof tempDir, tempDir);
-            bool named = dirLength > 0 && dirLength < sizeof tempDir &&
-                         GetTempFileNameA(tempDir, "tmp", 0, tempPath) != 0;
+            bool named =
+                dirLength > 0 && dirLength < sizeof tempDir && GetTempFileNameA(tempDir, "tmp", 0, tempPath) != 0;
             target = named ? _lcreat(tempPath, 0) : HFILE_ERROR;
             if (target == HFILE_ERROR) {
-                if (!named) CopyText(tempPath, sizeof tempPath, dirLength > 0 && dirLength < sizeof tempDir ? tempDir : "");
+                if (!named)
+                    CopyText(tempPath, sizeof tempPath, dirLength > 0 && dirLength < sizeof tempDir ? tempDir : "");
                 ShowWarning(owner, kMsgNoTempFile, tempPath);
                 // GetTempFileNameA has already made the (empty) file.
                 if (named) DeleteFileA(tempPath);
@@ -268,8 +274,8 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
     return TransferDone;
 }
 
-int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir,
-                   const TransferOptions& options, char* destPath) {
+int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir, const TransferOptions& options,
+                   char* destPath) {
     switch (TransferFileGroup(owner, group, destDir, options, destPath)) {
     case TransferDone:
         return 1;

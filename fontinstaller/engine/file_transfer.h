@@ -38,8 +38,8 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
 // TransferFileGroup for the categories that report a destination that
 // cannot be created as warning 12 with its path. 1 on TransferDone (destPath
 // then holds the destination), 0 when the user has been told why not.
-int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir,
-                   const TransferOptions& options, char* destPath);
+int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir, const TransferOptions& options,
+                   char* destPath);
 
 // Opens a piece from the session's source directory; asks for it through the
 // disk prompt when it is not there. -1 when the user gave up.

@@ -24,8 +24,7 @@ int InstallFontItem(HWND owner, int index) {
     // The registry data is the bare file name or the destination path itself;
     // a cut one would record a file that is not there.
     char registryData[kPathCapacity];
-    if (!JoinPath(registryData, sizeof registryData, g_installSession.registrationPrefix,
-                  first.fileName)) {
+    if (!JoinPath(registryData, sizeof registryData, g_installSession.registrationPrefix, first.fileName)) {
         char destPath[kPathCapacity];
         JoinPath(destPath, sizeof destPath, destDir, first.fileName);
         ShowWarning(owner, kMsgCannotCreateFile, destPath);

@@ -8,8 +8,7 @@ namespace {
 
 HKEY OpenFontsKey() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return nullptr;
     return key;
 }
 

@@ -70,9 +70,9 @@ int CheckFreeSpace(HWND owner, const InstallItem* items, const int* indices, int
     char root[8];
     DestinationRoot(root, sizeof root);
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    BOOL known = g_freeSpace ? g_freeSpace(root, &sectorsPerCluster, &bytesPerSector, &freeClusters)
-                             : GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                                                 &totalClusters);
+    BOOL known = g_freeSpace
+                     ? g_freeSpace(root, &sectorsPerCluster, &bytesPerSector, &freeClusters)
+                     : GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters);
     // Without a figure the check passes: the next write reports a real
     // shortage.
     if (!known) return 1;
@@ -93,8 +93,8 @@ using ItemInstaller = int (*)(HWND, int);
 
 // Destination dialog, registration prefix, space check and the selected
 // items of one category. Returns 0 when the run must end here.
-int InstallSelected(HWND owner, const char* presetDir, const char* prompt, const InstallItem* items,
-                    const int* indices, int count, ItemInstaller install, int* installed) {
+int InstallSelected(HWND owner, const char* presetDir, const char* prompt, const InstallItem* items, const int* indices,
+                    int count, ItemInstaller install, int* installed) {
     CopyText(g_installSession.chosenDir, sizeof g_installSession.chosenDir, presetDir);
     if (!Ui().AskDestination(owner, prompt)) return 0;
     UpdateRegistrationPrefix(g_installScript);
@@ -133,13 +133,11 @@ void RunInstall(HWND owner, int selectionCount) {
     int installed = 0;
     for (int i = 0; i < s.miscItemCount && !g_installSession.abortFlag; ++i) installed |= InstallMiscItem(owner, i);
     for (int i = 0; i < s.tableItemCount && !g_installSession.abortFlag; ++i) installed |= InstallTableItem(owner, i);
-    if (selection.fontCount > 0 &&
-        !InstallSelected(owner, s.fontsDir, kFontPrompt, s.fontItems, selection.fonts, selection.fontCount,
-                         InstallFontItem, &installed))
+    if (selection.fontCount > 0 && !InstallSelected(owner, s.fontsDir, kFontPrompt, s.fontItems, selection.fonts,
+                                                    selection.fontCount, InstallFontItem, &installed))
         return;
-    if (selection.eudcCount > 0 &&
-        !InstallSelected(owner, s.windowsDir, kEudcPrompt, s.eudcItems, selection.eudcs, selection.eudcCount,
-                         InstallEudcItem, &installed))
+    if (selection.eudcCount > 0 && !InstallSelected(owner, s.windowsDir, kEudcPrompt, s.eudcItems, selection.eudcs,
+                                                    selection.eudcCount, InstallEudcItem, &installed))
         return;
     ClearStatus();
     if (installed) ShowWarning(owner, kMsgInstallComplete);

@@ -11,9 +11,7 @@ namespace {
 
 const char kScriptName[] = "VEXA95.INI";
 
-DWORD RealProgramPath(char* buffer, DWORD capacity) {
-    return GetModuleFileNameA(nullptr, buffer, capacity);
-}
+DWORD RealProgramPath(char* buffer, DWORD capacity) { return GetModuleFileNameA(nullptr, buffer, capacity); }
 
 ProgramPathSource g_programPath = RealProgramPath;
 
@@ -25,15 +23,11 @@ constexpr int kKeyCapacity = kNameCapacity + 32;
 // one trace line for the disc's author.
 class SectionReader {
 public:
-    SectionReader(const InstallScript& script, const char* section)
-        : path_(script.scriptPath), section_(section) {}
+    SectionReader(const InstallScript& script, const char* section) : path_(script.scriptPath), section_(section) {}
 
-    int Int(const char* key) const {
-        return static_cast<int>(GetPrivateProfileIntA(section_, key, 0, path_));
-    }
+    int Int(const char* key) const { return static_cast<int>(GetPrivateProfileIntA(section_, key, 0, path_)); }
     int Text(const char* key, char* target, int capacity, const char* fallback = "") const {
-        return static_cast<int>(
-            GetPrivateProfileStringA(section_, key, fallback, target, capacity, path_));
+        return static_cast<int>(GetPrivateProfileStringA(section_, key, fallback, target, capacity, path_));
     }
     int Fail(const char* key, const char* why) const {
         Trace("%s: [%s] %s: %s\n", kScriptName, section_, key, why);
@@ -92,11 +86,9 @@ int ReadPieces(InstallScript* script, const SectionReader& detail, const Install
     for (int n = 1; n <= item.files.pieceCount; ++n) {
         SourcePiece& piece = script->pieces[script->piecesUsed];
         ComposeKey(key, item.name, " File", n);
-        if (detail.Text(key, piece.fileName, sizeof piece.fileName) == 0)
-            return detail.Fail(key, "empty file name");
+        if (detail.Text(key, piece.fileName, sizeof piece.fileName) == 0) return detail.Fail(key, "empty file name");
         ComposeKey(key, item.name, " Disk", n);
-        if (detail.Text(key, piece.diskLabel, sizeof piece.diskLabel) == 0)
-            return detail.Fail(key, "empty disk label");
+        if (detail.Text(key, piece.diskLabel, sizeof piece.diskLabel) == 0) return detail.Fail(key, "empty disk label");
         ++script->piecesUsed;
     }
     return kScriptLoaded;
@@ -119,8 +111,7 @@ int ReadSize(const SectionReader& detail, InstallItem* item) {
 int ReadFontName(const SectionReader& detail, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, item->name, " FontName");
-    if (detail.Text(key, item->fontName, sizeof item->fontName) == 0)
-        return detail.Fail(key, "empty font name");
+    if (detail.Text(key, item->fontName, sizeof item->fontName) == 0) return detail.Fail(key, "empty font name");
     return kScriptLoaded;
 }
 
@@ -146,8 +137,8 @@ int ReadDestination(const InstallScript& script, const SectionReader& detail, In
     return kScriptLoaded;
 }
 
-int ReadOptionalText(const SectionReader& detail, const InstallItem& item, const char* suffix,
-                     char* target, int capacity) {
+int ReadOptionalText(const SectionReader& detail, const InstallItem& item, const char* suffix, char* target,
+                     int capacity) {
     char key[kKeyCapacity];
     ComposeKey(key, item.name, suffix);
     detail.Text(key, target, capacity);
@@ -160,8 +151,7 @@ int ReadLinkNames(InstallScript* script, const SectionReader& detail, InstallIte
     int count = detail.Int(key);
     if (count < 0) return detail.Fail(key, "negative count");
     if (count == 0) return detail.Fail(key, "no link names");
-    if (count > kMaxLinkNames - script->linkNamesUsed)
-        return detail.Fail(key, "more than 60 link names in the script");
+    if (count > kMaxLinkNames - script->linkNamesUsed) return detail.Fail(key, "more than 60 link names in the script");
     item->firstLinkName = script->linkNamesUsed;
     item->linkNameCount = count;
     for (int n = 1; n <= count; ++n) {
@@ -173,9 +163,9 @@ int ReadLinkNames(InstallScript* script, const SectionReader& detail, InstallIte
     return kScriptLoaded;
 }
 
-#define VEXA_TRY(call)                          \
-    do {                                        \
-        int result_ = (call);                   \
+#define VEXA_TRY(call)                                \
+    do {                                              \
+        int result_ = (call);                         \
         if (result_ != kScriptLoaded) return result_; \
     } while (0)
 
@@ -263,8 +253,10 @@ int LoadDirectories(InstallScript* s) {
     if (length == 0 || length >= sizeof program) return kMsgSystemError;
     program[length] = '\0';
     char* lastSlash = std::strrchr(program, '\\');
-    if (lastSlash) *lastSlash = '\0';
-    else program[0] = '\0';
+    if (lastSlash)
+        *lastSlash = '\0';
+    else
+        program[0] = '\0';
     CopyText(s->installerDir, sizeof s->installerDir, program);
 
     UINT n = GetSystemDirectoryA(s->systemDir, sizeof s->systemDir);
@@ -275,16 +267,13 @@ int LoadDirectories(InstallScript* s) {
         static_cast<int>(sizeof s->fontsDir))
         return kMsgSystemError;
     // A cut script path names some other file: report the script missing.
-    if (!JoinPath(s->scriptPath, sizeof s->scriptPath, s->installerDir, kScriptName))
-        return kMsgScriptMissing;
+    if (!JoinPath(s->scriptPath, sizeof s->scriptPath, s->installerDir, kScriptName)) return kMsgScriptMissing;
     return kScriptLoaded;
 }
 
 }  // namespace
 
-void SetProgramPathSource(ProgramPathSource source) {
-    g_programPath = source ? source : RealProgramPath;
-}
+void SetProgramPathSource(ProgramPathSource source) { g_programPath = source ? source : RealProgramPath; }
 
 int CopyText(char* target, int capacity, const char* text) {
     if (capacity <= 0) return 0;

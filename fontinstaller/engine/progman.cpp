@@ -16,16 +16,14 @@ bool Whole(int needed) { return needed >= 0 && needed < kProgmanCommandCapacity;
 bool Execute(HCONV conversation, const char* command) {
     Trace("\tSending Command %s\n", command);
     DWORD size = static_cast<DWORD>(std::strlen(command) + 1);
-    HDDEDATA result = DdeClientTransaction(
-        reinterpret_cast<LPBYTE>(const_cast<char*>(command)), size, conversation, nullptr,
-        CF_TEXT, XTYP_EXECUTE, kProgmanTimeout, nullptr);
+    HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)), size, conversation,
+                                           nullptr, CF_TEXT, XTYP_EXECUTE, kProgmanTimeout, nullptr);
     return result != nullptr;
 }
 
 }  // namespace
 
-HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR,
-                                  ULONG_PTR) {
+HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     switch (type) {
     case XTYP_ERROR:
         Trace("XTYP_ERROR received\n");
@@ -55,14 +53,10 @@ int AddProgmanItem(HWND owner, int index, const char* programPath) {
     char createGroup[kProgmanCommandCapacity];
     char replaceItem[kProgmanCommandCapacity];
     char addItem[kProgmanCommandCapacity];
-    bool whole =
-        Whole(std::snprintf(createGroup, sizeof createGroup, "[CreateGroup(%s)][ShowGroup(%s,1)]",
-                            item.group, item.group));
-    whole = Whole(std::snprintf(replaceItem, sizeof replaceItem, "[ReplaceItem(%s)]", item.name)) &&
-            whole;
-    whole = Whole(std::snprintf(addItem, sizeof addItem, "[AddItem(%s,%s)]", programPath,
-                                item.name)) &&
-            whole;
+    bool whole = Whole(
+        std::snprintf(createGroup, sizeof createGroup, "[CreateGroup(%s)][ShowGroup(%s,1)]", item.group, item.group));
+    whole = Whole(std::snprintf(replaceItem, sizeof replaceItem, "[ReplaceItem(%s)]", item.name)) && whole;
+    whole = Whole(std::snprintf(addItem, sizeof addItem, "[AddItem(%s,%s)]", programPath, item.name)) && whole;
     if (!whole) {
         Trace("\tCommand longer than %d characters, nothing sent\n", kProgmanCommandCapacity - 1);
         return 0;
@@ -71,8 +65,7 @@ int AddProgmanItem(HWND owner, int index, const char* programPath) {
     DWORD instance = 0;
     HCONV conversation = nullptr;
     Trace("\tInitializing\n");
-    if (DdeInitializeA(&instance, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
-        return 0;
+    if (DdeInitializeA(&instance, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return 0;
 
     int result = 0;
     HSZ progman = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);

@@ -18,5 +18,5 @@ constexpr int kProgmanCommandCapacity = 260;
 int AddProgmanItem(HWND owner, int index, const char* programPath);
 
 // The conversation's DDE callback: only traces, and returns no data.
-HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item,
-                                  HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
+HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item, HDDEDATA data,
+                                  ULONG_PTR data1, ULONG_PTR data2);

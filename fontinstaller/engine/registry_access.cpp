@@ -10,8 +10,8 @@ int OpenKeyForWriting(HKEY root, const char* path, HKEY* key) {
         return 1;
     }
     HKEY created = nullptr;
-    if (RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &created, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created, nullptr) !=
+        ERROR_SUCCESS)
         return 0;
     RegCloseKey(created);
     if (RegOpenKeyExA(root, path, 0, KEY_WRITE, &opened) != ERROR_SUCCESS) return 0;
@@ -21,8 +21,7 @@ int OpenKeyForWriting(HKEY root, const char* path, HKEY* key) {
 
 int WriteStringValue(HKEY key, const char* name, const char* data) {
     DWORD size = static_cast<DWORD>(std::strlen(data) + 1);
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size) ==
-           ERROR_SUCCESS;
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
 int ValueExists(HKEY key, const char* name) {

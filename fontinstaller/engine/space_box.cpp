@@ -3,8 +3,7 @@
 #include <cstring>
 
 // "VexaFont インストーラ" in code page 932 (Shift-JIS).
-const char kSpaceBoxCaption932[] =
-    "VexaFont \x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x89";
+const char kSpaceBoxCaption932[] = "VexaFont \x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x89";
 
 namespace {
 

@@ -15,16 +15,14 @@
 namespace {
 
 // A build-tree path (Unix) as Wine sees it on drive Z:.
-std::wstring WinePath(const char* unixPath)
-{
+std::wstring WinePath(const char* unixPath) {
     std::wstring path = L"Z:";
     for (const char* p = unixPath; *p != '\0'; ++p)
         path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
     return path;
 }
 
-std::wstring Wide(const std::string& ansi)
-{
+std::wstring Wide(const std::string& ansi) {
     int length = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
     std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), length);
@@ -32,15 +30,11 @@ std::wstring Wide(const std::string& ansi)
     return wide;
 }
 
-std::wstring FromUtf8(const std::string& utf8)
-{
-    if (utf8.empty())
-        return std::wstring();
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                     nullptr, 0);
+std::wstring FromUtf8(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                        length);
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
     return wide;
 }
 
@@ -49,8 +43,7 @@ struct FindState {
     HWND found;
 };
 
-BOOL CALLBACK FindChooser(HWND window, LPARAM param)
-{
+BOOL CALLBACK FindChooser(HWND window, LPARAM param) {
     auto* state = reinterpret_cast<FindState*>(param);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
@@ -70,26 +63,21 @@ BOOL CALLBACK FindChooser(HWND window, LPARAM param)
 // file that the stand-ins record their starts in.
 class Disc {
 public:
-    explicit Disc(const std::vector<std::wstring>& products)
-    {
+    explicit Disc(const std::vector<std::wstring>& products) {
         directory_ = Wide(scratch_.MakeDir("disc"));
         startDirectory_ = Wide(scratch_.MakeDir("started from"));
         record_ = Wide(scratch_ / "record.txt");
-        EXPECT_TRUE(CopyFileW(WinePath(ORVANE_EXE).c_str(), (directory_ + L"\\Orvane.exe").c_str(),
-                              FALSE));
+        EXPECT_TRUE(CopyFileW(WinePath(ORVANE_EXE).c_str(), (directory_ + L"\\Orvane.exe").c_str(), FALSE));
         for (const std::wstring& product : products) {
             std::wstring sub = directory_ + L"\\" + product;
             EXPECT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
-            EXPECT_TRUE(CopyFileW(WinePath(STANDIN_SETUP_EXE).c_str(),
-                                  (sub + L"\\Setup.exe").c_str(), FALSE));
+            EXPECT_TRUE(CopyFileW(WinePath(STANDIN_SETUP_EXE).c_str(), (sub + L"\\Setup.exe").c_str(), FALSE));
         }
         SetEnvironmentVariableW(L"VEXA_SETUP_RECORD", record_.c_str());
     }
-    ~Disc()
-    {
+    ~Disc() {
         if (process_.hProcess != nullptr) {
-            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(process_.hProcess, 99);
+            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
             CloseHandle(process_.hProcess);
             CloseHandle(process_.hThread);
         }
@@ -100,26 +88,23 @@ public:
     const std::wstring& startDirectory() const { return startDirectory_; }
 
     // Starts the chooser and waits for its window.
-    HWND Start()
-    {
+    HWND Start() {
         std::wstring commandLine = L"\"" + directory_ + L"\\Orvane.exe\"";
         // NUL for standard handles: nothing the chooser starts may keep this
         // test's output pipe open.
         SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-        HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
-                                 nullptr);
+        HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                 OPEN_EXISTING, 0, nullptr);
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         if (nul != INVALID_HANDLE_VALUE) {
             startup.dwFlags = STARTF_USESTDHANDLES;
             startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
         }
-        BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                      nullptr, startDirectory_.c_str(), &startup, &process_);
+        BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      startDirectory_.c_str(), &startup, &process_);
         DWORD error = GetLastError();
-        if (nul != INVALID_HANDLE_VALUE)
-            CloseHandle(nul);
+        if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
         if (!started) {
             ADD_FAILURE() << "could not start Orvane.exe: " << error;
             return nullptr;
@@ -127,30 +112,24 @@ public:
         FindState state = {process_.dwProcessId, nullptr};
         for (int i = 0; i < 300 && state.found == nullptr; ++i) {
             EnumWindows(FindChooser, reinterpret_cast<LPARAM>(&state));
-            if (state.found == nullptr)
-                Sleep(50);
+            if (state.found == nullptr) Sleep(50);
         }
         return state.found;
     }
 
     // Waits for the chooser to end; true when it did, with exit code 0.
-    bool WaitForExit()
-    {
-        if (WaitForSingleObject(process_.hProcess, 15000) != WAIT_OBJECT_0)
-            return false;
+    bool WaitForExit() {
+        if (WaitForSingleObject(process_.hProcess, 15000) != WAIT_OBJECT_0) return false;
         DWORD code = 1;
         GetExitCodeProcess(process_.hProcess, &code);
         return code == 0;
     }
 
     // The stand-ins' records: waits up to `milliseconds` for the first.
-    std::vector<std::vector<std::wstring>> Records(DWORD milliseconds)
-    {
+    std::vector<std::vector<std::wstring>> Records(DWORD milliseconds) {
         std::string bytes;
         for (DWORD waited = 0; waited <= milliseconds; waited += 50) {
-            if (vexatest::ReadBytes(scratch_ / "record.txt", &bytes) && !bytes.empty() &&
-                bytes.back() == '\n')
-                break;
+            if (vexatest::ReadBytes(scratch_ / "record.txt", &bytes) && !bytes.empty() && bytes.back() == '\n') break;
             bytes.clear();
             Sleep(50);
         }
@@ -175,13 +154,9 @@ private:
     PROCESS_INFORMATION process_ = {};
 };
 
-void Click(HWND chooser, int id)
-{
-    SendMessageW(GetDlgItem(chooser, id), BM_CLICK, 0, 0);
-}
+void Click(HWND chooser, int id) { SendMessageW(GetDlgItem(chooser, id), BM_CLICK, 0, 0); }
 
-bool SamePath(const std::wstring& a, const std::wstring& b)
-{
+bool SamePath(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
@@ -189,8 +164,7 @@ const std::vector<std::wstring> kAllProducts = {L"KavroMini", L"Selvo", L"Kavro"
 
 }  // namespace
 
-TEST(ChooserDispatch, OkStartsTheChosenProductsSetupInTheChoosersCurrentDirectory)
-{
+TEST(ChooserDispatch, OkStartsTheChosenProductsSetupInTheChoosersCurrentDirectory) {
     struct Case {
         std::vector<int> clicks;
         const wchar_t* product;
@@ -205,8 +179,7 @@ TEST(ChooserDispatch, OkStartsTheChosenProductsSetupInTheChoosersCurrentDirector
         Disc disc(kAllProducts);
         HWND chooser = disc.Start();
         ASSERT_NE(chooser, nullptr);
-        for (int id : c.clicks)
-            Click(chooser, id);
+        for (int id : c.clicks) Click(chooser, id);
         Click(chooser, IDOK);
         EXPECT_TRUE(disc.WaitForExit());
 
@@ -219,8 +192,7 @@ TEST(ChooserDispatch, OkStartsTheChosenProductsSetupInTheChoosersCurrentDirector
     }
 }
 
-TEST(ChooserDispatch, CancelAndEscapeStartNothing)
-{
+TEST(ChooserDispatch, CancelAndEscapeStartNothing) {
     struct Case {
         const char* name;
         int choice;  // 0: none
@@ -236,8 +208,7 @@ TEST(ChooserDispatch, CancelAndEscapeStartNothing)
         Disc disc(kAllProducts);
         HWND chooser = disc.Start();
         ASSERT_NE(chooser, nullptr);
-        if (c.choice != 0)
-            Click(chooser, c.choice);
+        if (c.choice != 0) Click(chooser, c.choice);
         if (c.escape)
             PostMessageW(chooser, WM_KEYDOWN, VK_ESCAPE, 0);
         else
@@ -247,8 +218,7 @@ TEST(ChooserDispatch, CancelAndEscapeStartNothing)
     }
 }
 
-TEST(ChooserDispatch, MissingSetupProgramClosesWithoutAMessage)
-{
+TEST(ChooserDispatch, MissingSetupProgramClosesWithoutAMessage) {
     Disc disc({L"KavroMini", L"Selvo"});
     HWND chooser = disc.Start();
     ASSERT_NE(chooser, nullptr);

@@ -10,30 +10,25 @@ namespace {
 
 std::function<void()> g_soon;
 
-void CALLBACK SoonTimer(HWND, UINT, UINT_PTR id, DWORD)
-{
+void CALLBACK SoonTimer(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     std::function<void()> action = std::move(g_soon);
     g_soon = nullptr;
-    if (action)
-        action();
+    if (action) action();
 }
 
 }  // namespace
 
-void RunSoon(const std::function<void()>& action)
-{
+void RunSoon(const std::function<void()>& action) {
     g_soon = action;
     SetTimer(nullptr, 0, 10, SoonTimer);
 }
 
-INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& script)
-{
+INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& script) {
     bool ran = false;
     RunSoon([&chooser, &script, &ran] {
         HWND dialog = chooser.hwnd();
-        if (dialog == nullptr)
-            return;
+        if (dialog == nullptr) return;
         ran = true;
         script(dialog);
         // Ended dialogs are destroyed before another message is read, so a
@@ -41,21 +36,18 @@ INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& scri
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     INT_PTR result = chooser.Run(nullptr);
-    if (!ran)
-        ADD_FAILURE() << "the chooser never came up (result " << result << ")";
+    if (!ran) ADD_FAILURE() << "the chooser never came up (result " << result << ")";
     return result;
 }
 
-RECT ChildRect(HWND child)
-{
+RECT ChildRect(HWND child) {
     RECT rect = {};
     GetWindowRect(child, &rect);
     MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
 
-std::wstring WindowText(HWND window)
-{
+std::wstring WindowText(HWND window) {
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);
     return text;

@@ -27,8 +27,7 @@ struct Image {
 };
 
 // Copies `width` x `height` pixels from (0, 0) of `source` into an Image.
-Image Capture(HDC source, int width, int height)
-{
+Image Capture(HDC source, int width, int height) {
     Image image;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -39,8 +38,7 @@ Image Capture(HDC source, int width, int height)
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP section = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section == nullptr)
-        return image;
+    if (section == nullptr) return image;
     HDC memory = CreateCompatibleDC(source);
     HGDIOBJ previous = SelectObject(memory, section);
     if (BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY)) {
@@ -49,8 +47,7 @@ Image Capture(HDC source, int width, int height)
         image.height = height;
         const unsigned* p = static_cast<const unsigned*>(bits);
         image.pixels.assign(p, p + static_cast<size_t>(width) * height);
-        for (unsigned& pixel : image.pixels)
-            pixel &= 0xFFFFFF;
+        for (unsigned& pixel : image.pixels) pixel &= 0xFFFFFF;
     }
     SelectObject(memory, previous);
     DeleteDC(memory);
@@ -58,12 +55,10 @@ Image Capture(HDC source, int width, int height)
     return image;
 }
 
-Image BitmapResource(int id)
-{
+Image BitmapResource(int id) {
     Image image;
     HBITMAP bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
-    if (bitmap == nullptr)
-        return image;
+    if (bitmap == nullptr) return image;
     BITMAP size;
     GetObjectW(bitmap, sizeof size, &size);
     HDC screen = GetDC(nullptr);
@@ -78,10 +73,8 @@ Image BitmapResource(int id)
 }
 
 // What the chooser shows, once everything has painted.
-Image PaintedChooser(HWND dialog)
-{
-    RedrawWindow(dialog, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+Image PaintedChooser(HWND dialog) {
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     GdiFlush();
     HDC dc = GetDC(dialog);
     Image image = Capture(dc, 800, 600);
@@ -103,26 +96,22 @@ const Pane kSecondRow[] = {
     {IDB_PRODUCT_SHUNSHOU, {440, 400, 620, 544}},
 };
 
-int CountDifferent(const Image& a, const Image& b, const RECT& area)
-{
+int CountDifferent(const Image& a, const Image& b, const RECT& area) {
     int different = 0;
     for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            different += a.at(x, y) != b.at(x, y);
+        for (int x = area.left; x < area.right; ++x) different += a.at(x, y) != b.at(x, y);
     return different;
 }
 
 }  // namespace
 
-TEST(ChooserPaint, RunsUnderTheExpectedCodePage)
-{
+TEST(ChooserPaint, RunsUnderTheExpectedCodePage) {
     const char* expected = std::getenv("VEXA_EXPECT_ACP");
     ASSERT_NE(expected, nullptr);
     EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
 }
 
-TEST(ChooserPaint, ShowsTheBackgroundOfTheCodePageAndThePicturesKeyedOnWhite)
-{
+TEST(ChooserPaint, ShowsTheBackgroundOfTheCodePageAndThePicturesKeyedOnWhite) {
     const bool simplified = GetACP() == 936;
     const Image background = BitmapResource(simplified ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW);
     const Image other = BitmapResource(simplified ? IDB_BACKGROUND_TW : IDB_BACKGROUND_CN);
@@ -149,8 +138,7 @@ TEST(ChooserPaint, ShowsTheBackgroundOfTheCodePageAndThePicturesKeyedOnWhite)
             for (int y = 0; y < 141; ++y) {
                 for (int x = 0; x < 180; ++x) {
                     int sx = pane.rect.left + x, sy = pane.rect.top + y;
-                    unsigned expected = picture.at(x, y) == kWhite ? background.at(sx, sy)
-                                                                   : picture.at(x, y);
+                    unsigned expected = picture.at(x, y) == kWhite ? background.at(sx, sy) : picture.at(x, y);
                     mismatches += shown.at(sx, sy) != expected;
                     keyedOverBanner += picture.at(x, y) == kWhite && sy < 253;
                 }
@@ -162,8 +150,7 @@ TEST(ChooserPaint, ShowsTheBackgroundOfTheCodePageAndThePicturesKeyedOnWhite)
     });
 }
 
-TEST(ChooserPaint, SecondRowStretchesItsPicturesOver144Rows)
-{
+TEST(ChooserPaint, SecondRowStretchesItsPicturesOver144Rows) {
     ChooserWindow chooser(GetModuleHandleW(nullptr));
     RunChooser(chooser, [&](HWND dialog) {
         Image shown = PaintedChooser(dialog);
@@ -190,10 +177,8 @@ TEST(ChooserPaint, SecondRowStretchesItsPicturesOver144Rows)
 
 // Wine gives a minimised window no client area, so the icon drawn while
 // minimised cannot be read back; what comes back after restoring can.
-TEST(ChooserPaint, RestoredAfterMinimisingShowsTheSameWindowAgain)
-{
-    const Image background =
-        BitmapResource(GetACP() == 936 ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW);
+TEST(ChooserPaint, RestoredAfterMinimisingShowsTheSameWindowAgain) {
+    const Image background = BitmapResource(GetACP() == 936 ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW);
     ASSERT_EQ(background.width, 800);
     ChooserWindow chooser(GetModuleHandleW(nullptr));
     RunChooser(chooser, [&](HWND dialog) {

@@ -20,35 +20,27 @@ namespace {
 
 const int kChoices[] = {1000, 1001, 1002, 1003, 1004};
 
-HINSTANCE Self()
-{
-    return GetModuleHandleW(nullptr);
-}
+HINSTANCE Self() { return GetModuleHandleW(nullptr); }
 
-int CheckedChoice(HWND dialog)
-{
+int CheckedChoice(HWND dialog) {
     int checked = 0;
     for (int id : kChoices) {
         if (SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-            if (checked != 0)
-                return -1;  // more than one
+            if (checked != 0) return -1;  // more than one
             checked = id;
         }
     }
     return checked;
 }
 
-void Click(HWND dialog, int id)
-{
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+void Click(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 // The About box over `owner`. Windows are shared by every process in the
 // prefix, and other test programs may have an About box of their own open:
 // look among this thread's windows only.
-HWND FindAboutBox(HWND owner)
-{
+HWND FindAboutBox(HWND owner) {
     struct Search {
         HWND owner;
         HWND found;
@@ -70,15 +62,12 @@ HWND FindAboutBox(HWND owner)
     return search.found;
 }
 
-std::vector<HWND> Panes(HWND dialog)
-{
+std::vector<HWND> Panes(HWND dialog) {
     std::vector<HWND> panes;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[64] = {};
         GetClassNameW(child, className, 64);
-        if (std::wstring(className) == PicturePane::kClassName)
-            panes.push_back(child);
+        if (std::wstring(className) == PicturePane::kClassName) panes.push_back(child);
     }
     return panes;
 }
@@ -87,15 +76,13 @@ std::vector<HWND> Panes(HWND dialog)
 
 // The suite is registered once per code page; make sure the locale really
 // gave the code page that the expectations below are chosen by.
-TEST(ChooserWindow, RunsUnderTheExpectedCodePage)
-{
+TEST(ChooserWindow, RunsUnderTheExpectedCodePage) {
     const char* expected = std::getenv("VEXA_EXPECT_ACP");
     ASSERT_NE(expected, nullptr);
     EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
 }
 
-TEST(ChooserWindow, StartsWithOkDisabledAndNothingChecked)
-{
+TEST(ChooserWindow, StartsWithOkDisabledAndNothingChecked) {
     ChooserWindow chooser(Self());
     EXPECT_EQ(chooser.selectedId(), 1000);
     INT_PTR result = RunChooser(chooser, [&](HWND dialog) {
@@ -108,8 +95,7 @@ TEST(ChooserWindow, StartsWithOkDisabledAndNothingChecked)
     EXPECT_EQ(result, IDCANCEL);
 }
 
-TEST(ChooserWindow, EachClickEnablesOkAndMovesTheCheck)
-{
+TEST(ChooserWindow, EachClickEnablesOkAndMovesTheCheck) {
     struct Case {
         std::vector<int> clicks;
     };
@@ -130,8 +116,7 @@ TEST(ChooserWindow, EachClickEnablesOkAndMovesTheCheck)
     }
 }
 
-TEST(ChooserWindow, MouseClickOnAChoiceGoesThroughTheButton)
-{
+TEST(ChooserWindow, MouseClickOnAChoiceGoesThroughTheButton) {
     ChooserWindow chooser(Self());
     RunChooser(chooser, [&](HWND dialog) {
         SendDlgItemMessageW(dialog, 1002, BM_CLICK, 0, 0);
@@ -144,17 +129,15 @@ TEST(ChooserWindow, MouseClickOnAChoiceGoesThroughTheButton)
     });
 }
 
-TEST(ChooserWindow, CaptionsAndTitleFollowTheCodePage)
-{
+TEST(ChooserWindow, CaptionsAndTitleFollowTheCodePage) {
     struct Caption {
         int id;
         const wchar_t* simplified;
         const wchar_t* traditional;
     };
     const Caption captions[] = {
-        {1000, L"Nodi青杉", L"Nodi青杉"},     {1001, L"翠玉鹰青杉", L"翠玉鷹青杉"},
-        {1002, L"铜云青杉", L"銅雲青杉"},     {1003, L"顺手写", L"順手寫"},
-        {1004, L"碧涛青杉", L"碧濤青杉"},     {IDOK, L"确定", L"確定"},
+        {1000, L"Nodi青杉", L"Nodi青杉"}, {1001, L"翠玉鹰青杉", L"翠玉鷹青杉"}, {1002, L"铜云青杉", L"銅雲青杉"},
+        {1003, L"顺手写", L"順手寫"},     {1004, L"碧涛青杉", L"碧濤青杉"},     {IDOK, L"确定", L"確定"},
         {IDCANCEL, L"取消", L"取消"},
     };
     const bool simplified = GetACP() == 936;
@@ -171,8 +154,7 @@ TEST(ChooserWindow, CaptionsAndTitleFollowTheCodePage)
     });
 }
 
-TEST(ChooserWindow, IsABorderless800By600WindowCentredInTheWorkArea)
-{
+TEST(ChooserWindow, IsABorderless800By600WindowCentredInTheWorkArea) {
     ChooserWindow chooser(Self());
     RunChooser(chooser, [&](HWND dialog) {
         RECT window;
@@ -200,20 +182,18 @@ TEST(ChooserWindow, IsABorderless800By600WindowCentredInTheWorkArea)
     });
 }
 
-TEST(ChooserWindow, ControlsAndPanesSitAtTheirPixelRectangles)
-{
+TEST(ChooserWindow, ControlsAndPanesSitAtTheirPixelRectangles) {
     struct Place {
         int id;
         RECT rect;
     };
     const Place controls[] = {
-        {1000, {210, 540, 360, 560}}, {1001, {50, 390, 200, 410}},   {1002, {320, 390, 470, 410}},
-        {1003, {505, 540, 655, 560}}, {1004, {590, 390, 740, 410}},  {IDOK, {250, 570, 350, 595}},
+        {1000, {210, 540, 360, 560}},     {1001, {50, 390, 200, 410}},  {1002, {320, 390, 470, 410}},
+        {1003, {505, 540, 655, 560}},     {1004, {590, 390, 740, 410}}, {IDOK, {250, 570, 350, 595}},
         {IDCANCEL, {420, 570, 520, 595}},
     };
     const RECT panes[] = {
-        {0, 250, 180, 391},   {260, 250, 440, 391}, {520, 250, 700, 391},
-        {170, 400, 350, 544}, {440, 400, 620, 544},
+        {0, 250, 180, 391}, {260, 250, 440, 391}, {520, 250, 700, 391}, {170, 400, 350, 544}, {440, 400, 620, 544},
     };
     ChooserWindow chooser(Self());
     RunChooser(chooser, [&](HWND dialog) {
@@ -235,8 +215,7 @@ TEST(ChooserWindow, ControlsAndPanesSitAtTheirPixelRectangles)
     });
 }
 
-TEST(ChooserWindow, UsesTheProgramIconEverywhere)
-{
+TEST(ChooserWindow, UsesTheProgramIconEverywhere) {
     ChooserWindow chooser(Self());
     HICON icon = LoadIconW(Self(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ASSERT_NE(icon, nullptr);
@@ -248,8 +227,7 @@ TEST(ChooserWindow, UsesTheProgramIconEverywhere)
     });
 }
 
-TEST(ChooserWindow, AboutBoxOpensFromTheSystemCommandAndLeavesTheChooserAsItWas)
-{
+TEST(ChooserWindow, AboutBoxOpensFromTheSystemCommandAndLeavesTheChooserAsItWas) {
     ChooserWindow chooser(Self());
     std::wstring aboutTitle, aboutText, aboutOk;
     bool aboutOwnedByChooser = false;
@@ -260,14 +238,11 @@ TEST(ChooserWindow, AboutBoxOpensFromTheSystemCommandAndLeavesTheChooserAsItWas)
 
         RunSoon([&] {
             HWND about = FindAboutBox(dialog);
-            if (about == nullptr)
-                return;
+            if (about == nullptr) return;
             aboutTitle = WindowText(about);
             aboutOwnedByChooser = true;
-            for (HWND child = GetWindow(about, GW_CHILD); child != nullptr;
-                 child = GetWindow(child, GW_HWNDNEXT)) {
-                if (WindowText(child) == L"Orvane Version 1.0")
-                    aboutText = WindowText(child);
+            for (HWND child = GetWindow(about, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+                if (WindowText(child) == L"Orvane Version 1.0") aboutText = WindowText(child);
             }
             aboutOk = WindowText(GetDlgItem(about, IDOK));
             SendDlgItemMessageW(about, IDOK, BM_CLICK, 0, 0);
@@ -291,8 +266,7 @@ TEST(ChooserWindow, AboutBoxOpensFromTheSystemCommandAndLeavesTheChooserAsItWas)
     EXPECT_TRUE(aboutOwnedByChooser);
 }
 
-TEST(ChooserWindow, CancelEscapeAndCloseEndItAsCancelled)
-{
+TEST(ChooserWindow, CancelEscapeAndCloseEndItAsCancelled) {
     struct Case {
         const char* name;
         int choice;  // 0: none
@@ -300,8 +274,7 @@ TEST(ChooserWindow, CancelEscapeAndCloseEndItAsCancelled)
     };
     const Case cases[] = {
         {"Cancel", 0, [](HWND d) { SendDlgItemMessageW(d, IDCANCEL, BM_CLICK, 0, 0); }},
-        {"Cancel after a choice", 1003,
-         [](HWND d) { SendDlgItemMessageW(d, IDCANCEL, BM_CLICK, 0, 0); }},
+        {"Cancel after a choice", 1003, [](HWND d) { SendDlgItemMessageW(d, IDCANCEL, BM_CLICK, 0, 0); }},
         {"Escape", 1001, [](HWND d) { PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0); }},
         {"Close", 0, [](HWND d) { SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
@@ -310,8 +283,7 @@ TEST(ChooserWindow, CancelEscapeAndCloseEndItAsCancelled)
         ChooserWindow chooser(Self());
         bool closedByScript = false;
         INT_PTR result = RunChooser(chooser, [&](HWND dialog) {
-            if (c.choice != 0)
-                Click(dialog, c.choice);
+            if (c.choice != 0) Click(dialog, c.choice);
             c.end(dialog);
             // Escape arrives as a posted key: let the dialog's loop see it.
             MSG msg;
@@ -331,8 +303,7 @@ TEST(ChooserWindow, CancelEscapeAndCloseEndItAsCancelled)
     }
 }
 
-TEST(ChooserWindow, OkWithoutAChoiceStartsNothing)
-{
+TEST(ChooserWindow, OkWithoutAChoiceStartsNothing) {
     ChooserWindow chooser(Self());
     bool stillOpen = false;
     INT_PTR result = RunChooser(chooser, [&](HWND dialog) {
@@ -347,8 +318,7 @@ TEST(ChooserWindow, OkWithoutAChoiceStartsNothing)
 
 namespace {
 
-DWORD OverlongProgramPath(wchar_t* buffer, DWORD capacity)
-{
+DWORD OverlongProgramPath(wchar_t* buffer, DWORD capacity) {
     // What GetModuleFileNameW does with a path that does not fit: the
     // buffer filled, cut short, and the capacity returned.
     std::wstring path = L"C:\\" + std::wstring(300, L'd') + L"\\Orvane.exe";
@@ -357,8 +327,7 @@ DWORD OverlongProgramPath(wchar_t* buffer, DWORD capacity)
     return capacity;
 }
 
-DWORD DeepProgramPath(wchar_t* buffer, DWORD capacity)
-{
+DWORD DeepProgramPath(wchar_t* buffer, DWORD capacity) {
     // The program's own path fits, the setup path made from it would not.
     std::wstring path = L"C:\\" + std::wstring(240, L'd') + L"\\Orvane.exe";
     wcsncpy(buffer, path.c_str(), capacity - 1);
@@ -367,8 +336,7 @@ DWORD DeepProgramPath(wchar_t* buffer, DWORD capacity)
 
 }  // namespace
 
-TEST(ChooserWindow, OkEndsAsCancelledWhenAPathWouldNotFit)
-{
+TEST(ChooserWindow, OkEndsAsCancelledWhenAPathWouldNotFit) {
     for (ProgramPathSource source : {OverlongProgramPath, DeepProgramPath}) {
         SetProgramPathSource(source);
         ChooserWindow chooser(Self());
@@ -387,8 +355,7 @@ HHOOK g_sysMenuHook;
 
 // Gives the chooser a system menu while it is being created, as a template
 // with WS_SYSMENU would.
-LRESULT CALLBACK AddSystemMenuStyle(int code, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK AddSystemMenuStyle(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
         if (create->hwndParent == nullptr && !(create->style & WS_CHILD)) {
@@ -403,8 +370,7 @@ LRESULT CALLBACK AddSystemMenuStyle(int code, WPARAM wParam, LPARAM lParam)
 
 // The template has no system menu (Wine then gives the chooser none); given
 // one, the chooser adds its About item after a separator.
-TEST(ChooserWindow, AboutItemGoesAfterASeparatorWhenThereIsASystemMenu)
-{
+TEST(ChooserWindow, AboutItemGoesAfterASeparatorWhenThereIsASystemMenu) {
     g_sysMenuHook = SetWindowsHookExW(WH_CBT, AddSystemMenuStyle, nullptr, GetCurrentThreadId());
     ASSERT_NE(g_sysMenuHook, nullptr);
     ChooserWindow chooser(Self());

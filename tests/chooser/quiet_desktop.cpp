@@ -8,13 +8,11 @@
 
 namespace {
 
-bool StartDesktopQuietly()
-{
+bool StartDesktopQuietly() {
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inheritable, OPEN_EXISTING, 0, nullptr);
-    if (nul == INVALID_HANDLE_VALUE)
-        return false;
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, 0, nullptr);
+    if (nul == INVALID_HANDLE_VALUE) return false;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -22,11 +20,10 @@ bool StartDesktopQuietly()
     // rundll32 creates its own hidden window before it calls anything.
     wchar_t commandLine[] = L"rundll32.exe user32.dll,GetDesktopWindow";
     PROCESS_INFORMATION process = {};
-    bool started = CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process) != FALSE;
+    bool started =
+        CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process) != FALSE;
     CloseHandle(nul);
-    if (!started)
-        return false;
+    if (!started) return false;
     WaitForSingleObject(process.hProcess, 30000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -12,18 +12,15 @@
 
 namespace {
 
-const BITMAPINFOHEADER* BitmapResource(int id)
-{
+const BITMAPINFOHEADER* BitmapResource(int id) {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2));  // RT_BITMAP
-    if (found == nullptr)
-        return nullptr;
+    if (found == nullptr) return nullptr;
     HGLOBAL loaded = LoadResource(nullptr, found);
     return loaded ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
 }
 
 // The 24-bit pixel at (x, y), y counted from the top, as 0xRRGGBB.
-unsigned Pixel(const BITMAPINFOHEADER* header, int x, int y)
-{
+unsigned Pixel(const BITMAPINFOHEADER* header, int x, int y) {
     const unsigned char* bits = reinterpret_cast<const unsigned char*>(header) + header->biSize;
     int stride = (header->biWidth * 3 + 3) & ~3;
     int row = header->biHeight > 0 ? header->biHeight - 1 - y : y;
@@ -31,11 +28,9 @@ unsigned Pixel(const BITMAPINFOHEADER* header, int x, int y)
     return (p[2] << 16) | (p[1] << 8) | p[0];
 }
 
-const BYTE* Resource(int id, int type, DWORD* size)
-{
+const BYTE* Resource(int id, int type, DWORD* size) {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type));
-    if (found == nullptr)
-        return nullptr;
+    if (found == nullptr) return nullptr;
     *size = SizeofResource(nullptr, found);
     HGLOBAL loaded = LoadResource(nullptr, found);
     return loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
@@ -43,8 +38,7 @@ const BYTE* Resource(int id, int type, DWORD* size)
 
 }  // namespace
 
-TEST(ChooserResources, BitmapsHaveTheirSizesAndAreUncompressed24Bit)
-{
+TEST(ChooserResources, BitmapsHaveTheirSizesAndAreUncompressed24Bit) {
     struct Case {
         int id, width, height;
     };
@@ -63,20 +57,17 @@ TEST(ChooserResources, BitmapsHaveTheirSizesAndAreUncompressed24Bit)
     }
 }
 
-TEST(ChooserResources, BackgroundsCarryABannerOverPureWhite)
-{
+TEST(ChooserResources, BackgroundsCarryABannerOverPureWhite) {
     for (int id : {129, 130}) {
         SCOPED_TRACE(id);
         const BITMAPINFOHEADER* header = BitmapResource(id);
         ASSERT_NE(header, nullptr);
         for (int y = 253; y < 600; ++y)
-            for (int x = 0; x < 800; ++x)
-                ASSERT_EQ(Pixel(header, x, y), 0xFFFFFFu) << x << "," << y;
+            for (int x = 0; x < 800; ++x) ASSERT_EQ(Pixel(header, x, y), 0xFFFFFFu) << x << "," << y;
         // Where the first row of panes overlaps the banner, the banner is
         // not white: it shows through the pictures' white.
         for (int y = 250; y < 253; ++y)
-            for (int x = 0; x < 800; ++x)
-                ASSERT_NE(Pixel(header, x, y), 0xFFFFFFu) << x << "," << y;
+            for (int x = 0; x < 800; ++x) ASSERT_NE(Pixel(header, x, y), 0xFFFFFFu) << x << "," << y;
     }
     // The two differ in their banner text only.
     const BITMAPINFOHEADER* traditional = BitmapResource(129);
@@ -85,15 +76,13 @@ TEST(ChooserResources, BackgroundsCarryABannerOverPureWhite)
     EXPECT_NE(std::memcmp(traditional, simplified, traditional->biSize + 800 * 600 * 3), 0);
 }
 
-TEST(ChooserResources, ProductPicturesStandOnWhiteWithANamePlateAlongTheBottom)
-{
+TEST(ChooserResources, ProductPicturesStandOnWhiteWithANamePlateAlongTheBottom) {
     for (int id : {131, 132, 133, 134, 138}) {
         SCOPED_TRACE(id);
         const BITMAPINFOHEADER* header = BitmapResource(id);
         ASSERT_NE(header, nullptr);
         for (int y : {0, 120})
-            for (int x : {0, 179})
-                EXPECT_EQ(Pixel(header, x, y), 0xFFFFFFu) << x << "," << y;
+            for (int x : {0, 179}) EXPECT_EQ(Pixel(header, x, y), 0xFFFFFFu) << x << "," << y;
         EXPECT_NE(Pixel(header, 90, 30), 0xFFFFFFu);
         // The plate fills the last rows corner to corner (the paint test
         // relies on it to see the second row's stretch).
@@ -104,8 +93,7 @@ TEST(ChooserResources, ProductPicturesStandOnWhiteWithANamePlateAlongTheBottom)
     }
 }
 
-TEST(ChooserResources, IconIsOne32By32SixteenColourImage)
-{
+TEST(ChooserResources, IconIsOne32By32SixteenColourImage) {
     DWORD size = 0;
     const BYTE* group = Resource(IDR_MAINFRAME, 14, &size);  // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
@@ -122,8 +110,7 @@ TEST(ChooserResources, IconIsOne32By32SixteenColourImage)
     EXPECT_EQ(bits, 4);
 }
 
-TEST(ChooserResources, ChooserTemplateIsABorderlessCentredPopup)
-{
+TEST(ChooserResources, ChooserTemplateIsABorderlessCentredPopup) {
     DWORD size = 0;
     const BYTE* data = Resource(IDD_CHOOSER, 5, &size);  // RT_DIALOG
     ASSERT_NE(data, nullptr);
@@ -157,8 +144,7 @@ TEST(ChooserResources, ChooserTemplateIsABorderlessCentredPopup)
     EXPECT_EQ(cy, 55);
 }
 
-TEST(ChooserResources, AboutItemTextAndVersion)
-{
+TEST(ChooserResources, AboutItemTextAndVersion) {
     wchar_t text[64] = {};
     ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, text, 64), 0);
     EXPECT_EQ(std::wstring(text), L"關於 Orvane(&A)...");

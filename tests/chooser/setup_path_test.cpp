@@ -7,8 +7,7 @@
 #include "chooser_texts.h"
 #include "setup_path.h"
 
-TEST(ComposeSetupPath, ReplacesTheProgramNameWithTheSuffix)
-{
+TEST(ComposeSetupPath, ReplacesTheProgramNameWithTheSuffix) {
     struct Case {
         const wchar_t* program;
         int choice;
@@ -30,28 +29,24 @@ TEST(ComposeSetupPath, ReplacesTheProgramNameWithTheSuffix)
     }
 }
 
-TEST(ComposeSetupPath, RefusesWhatWouldNotFitRatherThanCuttingIt)
-{
+TEST(ComposeSetupPath, RefusesWhatWouldNotFitRatherThanCuttingIt) {
     const std::string suffix = "\\KavroMini\\Setup.exe";  // 20 units
     // A directory of 239 units plus the suffix and terminator fills 260.
     std::wstring directory = L"C:\\" + std::wstring(236, L'x');
     wchar_t out[kPathCapacity];
-    EXPECT_TRUE(ComposeSetupPath((directory + L"\\Orvane.exe").c_str(), suffix.c_str(), out,
-                                 kPathCapacity));
+    EXPECT_TRUE(ComposeSetupPath((directory + L"\\Orvane.exe").c_str(), suffix.c_str(), out, kPathCapacity));
     EXPECT_EQ(std::wstring(out).size(), 259u);
 
     directory += L'x';
     out[0] = L'?';
-    EXPECT_FALSE(ComposeSetupPath((directory + L"\\Orvane.exe").c_str(), suffix.c_str(), out,
-                                  kPathCapacity));
+    EXPECT_FALSE(ComposeSetupPath((directory + L"\\Orvane.exe").c_str(), suffix.c_str(), out, kPathCapacity));
     EXPECT_EQ(out[0], L'\0');
 
     EXPECT_FALSE(ComposeSetupPath(L"Orvane.exe", suffix.c_str(), out, kPathCapacity));
     EXPECT_FALSE(ComposeSetupPath(L"D:\\Orvane.exe", SetupSuffixFor(999), out, kPathCapacity));
 }
 
-TEST(CentreInArea, CentresAndKeepsTheWindowInsideTheArea)
-{
+TEST(CentreInArea, CentresAndKeepsTheWindowInsideTheArea) {
     struct Case {
         RECT area;
         int width, height;
@@ -59,13 +54,13 @@ TEST(CentreInArea, CentresAndKeepsTheWindowInsideTheArea)
     };
     const Case cases[] = {
         {{0, 0, 1024, 768}, 800, 600, 112, 84},
-        {{0, 0, 1025, 769}, 800, 600, 112, 84},          // halves round down
-        {{0, 30, 1024, 768}, 800, 600, 112, 99},         // taskbar at the top
-        {{1024, 0, 2944, 1040}, 800, 600, 1584, 220},    // second monitor
-        {{-1280, 0, 0, 1024}, 800, 600, -1040, 212},     // monitor on the left
-        {{0, 0, 640, 480}, 800, 600, 0, 0},              // too small: left/top edge
+        {{0, 0, 1025, 769}, 800, 600, 112, 84},        // halves round down
+        {{0, 30, 1024, 768}, 800, 600, 112, 99},       // taskbar at the top
+        {{1024, 0, 2944, 1040}, 800, 600, 1584, 220},  // second monitor
+        {{-1280, 0, 0, 1024}, 800, 600, -1040, 212},   // monitor on the left
+        {{0, 0, 640, 480}, 800, 600, 0, 0},            // too small: left/top edge
         {{100, 50, 700, 550}, 800, 600, 100, 50},
-        {{0, 0, 800, 600}, 801, 601, -1, -1},            // odd size: right/bottom edge
+        {{0, 0, 800, 600}, 801, 601, -1, -1},  // odd size: right/bottom edge
     };
     for (const Case& c : cases) {
         POINT corner = CentreInArea(c.area, c.width, c.height);

@@ -10,13 +10,13 @@ RegistryRedirect::RegistryRedirect() {
     std::snprintf(name, sizeof name, "Software\\VexaTest\\%lu-%lu", GetCurrentProcessId(),
                   static_cast<unsigned long>(GetTickCount()));
     scratchPath_ = name;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &scratch_, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &scratch_, nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create the scratch registry key");
-    if (RegCreateKeyExA(scratch_, "HKLM", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &machine_, nullptr) != ERROR_SUCCESS ||
-        RegCreateKeyExA(scratch_, "HKCU", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &user_, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(scratch_, "HKLM", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &machine_,
+                        nullptr) != ERROR_SUCCESS ||
+        RegCreateKeyExA(scratch_, "HKCU", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &user_,
+                        nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create the redirected roots");
     if (RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_) != ERROR_SUCCESS ||
         RegOverridePredefKey(HKEY_CURRENT_USER, user_) != ERROR_SUCCESS)
@@ -34,8 +34,8 @@ RegistryRedirect::~RegistryRedirect() {
 
 bool RegistryRedirect::CreateKey(HKEY root, const std::string& path) {
     HKEY key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -51,29 +51,26 @@ bool RegistryRedirect::KeyExists(HKEY root, const std::string& path) {
 bool RegistryRedirect::SetString(HKEY root, const std::string& path, const std::string& name,
                                  const std::string& value) {
     HKEY key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return false;
-    LONG rc = RegSetValueExA(key, name.c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(value.c_str()),
+    LONG rc = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                              static_cast<DWORD>(value.size() + 1));
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;
 }
 
-bool RegistryRedirect::GetValue(HKEY root, const std::string& path, const std::string& name,
-                                std::string* data, DWORD* type) {
+bool RegistryRedirect::GetValue(HKEY root, const std::string& path, const std::string& name, std::string* data,
+                                DWORD* type) {
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     DWORD kind = 0, size = 0;
     LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &kind, nullptr, &size);
     if (rc == ERROR_SUCCESS) {
         std::string buffer(size, '\0');
-        rc = RegQueryValueExA(key, name.c_str(), nullptr, &kind,
-                              reinterpret_cast<BYTE*>(buffer.data()), &size);
+        rc = RegQueryValueExA(key, name.c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(buffer.data()), &size);
         buffer.resize(size);
-        if ((kind == REG_SZ || kind == REG_EXPAND_SZ) && !buffer.empty() && buffer.back() == '\0')
-            buffer.pop_back();
+        if ((kind == REG_SZ || kind == REG_EXPAND_SZ) && !buffer.empty() && buffer.back() == '\0') buffer.pop_back();
         if (data) *data = buffer;
         if (type) *type = kind;
     }
@@ -81,8 +78,7 @@ bool RegistryRedirect::GetValue(HKEY root, const std::string& path, const std::s
     return rc == ERROR_SUCCESS;
 }
 
-std::string RegistryRedirect::ValueOrMissing(HKEY root, const std::string& path, const std::string& name,
-                                             DWORD* type) {
+std::string RegistryRedirect::ValueOrMissing(HKEY root, const std::string& path, const std::string& name, DWORD* type) {
     std::string data;
     return GetValue(root, path, name, &data, type) ? data : "<missing>";
 }

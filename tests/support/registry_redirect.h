@@ -21,11 +21,10 @@ public:
     static bool CreateKey(HKEY root, const std::string& path);
     static bool KeyExists(HKEY root, const std::string& path);
     // Writes a REG_SZ value, creating the key when needed.
-    static bool SetString(HKEY root, const std::string& path, const std::string& name,
-                          const std::string& value);
+    static bool SetString(HKEY root, const std::string& path, const std::string& name, const std::string& value);
     // Reads a value; false when it is missing. type receives its type.
-    static bool GetValue(HKEY root, const std::string& path, const std::string& name,
-                         std::string* data, DWORD* type = nullptr);
+    static bool GetValue(HKEY root, const std::string& path, const std::string& name, std::string* data,
+                         DWORD* type = nullptr);
 
     // The value's data, or "<missing>" when there is none.
     static std::string ValueOrMissing(HKEY root, const std::string& path, const std::string& name,

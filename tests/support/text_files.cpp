@@ -21,23 +21,17 @@ std::wstring Widen(const std::string& bytes, unsigned codePage) {
 
 std::string Narrow(const std::wstring& wide, unsigned codePage) {
     if (wide.empty()) return {};
-    int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                nullptr, nullptr);
+    int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(n, '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr, nullptr);
     return bytes;
 }
 
 }  // namespace
 
-std::string FromUtf8(const std::string& utf8, unsigned codePage) {
-    return Narrow(Widen(utf8, CP_UTF8), codePage);
-}
+std::string FromUtf8(const std::string& utf8, unsigned codePage) { return Narrow(Widen(utf8, CP_UTF8), codePage); }
 
-std::string ToUtf8(const std::string& bytes, unsigned codePage) {
-    return Narrow(Widen(bytes, codePage), CP_UTF8);
-}
+std::string ToUtf8(const std::string& bytes, unsigned codePage) { return Narrow(Widen(bytes, codePage), CP_UTF8); }
 
 std::string Big5(const std::string& utf8) { return FromUtf8(utf8, 950); }
 
@@ -73,9 +67,7 @@ bool ReadBytes(const std::string& path, std::string* bytes) {
     return ok;
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool WriteTextFile(const std::string& path, const std::string& utf8, unsigned codePage) {
     std::string crlf;

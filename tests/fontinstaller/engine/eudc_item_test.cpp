@@ -44,11 +44,9 @@ protected:
         media = scratch.MakeDir("media");
         ASSERT_TRUE(vexatest::WriteBytes(media + "\\SANSEUDC.TTE", kEudcBytes));
         vexatest::ResetScript(media);
-        std::snprintf(g_installScript.fontsDir, sizeof g_installScript.fontsDir, "%s\\FONTS",
-                      scratch.path().c_str());
+        std::snprintf(g_installScript.fontsDir, sizeof g_installScript.fontsDir, "%s\\FONTS", scratch.path().c_str());
         CreateDirectoryA(g_installScript.fontsDir, nullptr);
-        ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName,
-                                                "SANS.TTF"));
+        ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName, "SANS.TTF"));
     }
     void TearDown() override { SetEudcLibrary(nullptr); }
 
@@ -79,12 +77,10 @@ TEST_F(EudcItemTest, LinksEveryTypefaceToTheInstalledFile) {
         SCOPED_TRACE(c.what);
         vexatest::RegistryRedirect fresh;
         ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName, "SANS.TTF"));
-        ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, kEudcKey, "SystemDefaultEUDCFont",
-                                                "EUDC.TTE"));
+        ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, kEudcKey, "SystemDefaultEUDCFont", "EUDC.TTE"));
         ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, kEudcKey, "Sans Bold", "OLD.TTE"));
         vexatest::ResetScript(media);
-        std::snprintf(g_installScript.fontsDir, sizeof g_installScript.fontsDir, "%s\\FONTS",
-                      scratch.path().c_str());
+        std::snprintf(g_installScript.fontsDir, sizeof g_installScript.fontsDir, "%s\\FONTS", scratch.path().c_str());
         AddItem();
         vexatest::ChooseDestination(c.destination);
         ui.events.clear();
@@ -122,8 +118,7 @@ TEST_F(EudcItemTest, RefusedUntilItsFontIsInstalled) {
 
     EXPECT_EQ(InstallEudcItem(nullptr, 0), 0);
 
-    EXPECT_THAT(BoxTexts(ui),
-                ElementsAre("Sans EUDC" + Big5(" 所對應的字形沒有安裝，請先安裝Sorvel字形!")));
+    EXPECT_THAT(BoxTexts(ui), ElementsAre("Sans EUDC" + Big5(" 所對應的字形沒有安裝，請先安裝Sorvel字形!")));
     EXPECT_FALSE(vexatest::FileExists(scratch / "WINDOWS\\SANSEUDC.TTE"));
     EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_CURRENT_USER, kEudcKey));
 
@@ -192,8 +187,8 @@ TEST_F(EudcItemTest, OverlongDestinationGetsTheBoxCutToItsCapacity) {
 
     auto boxes = BoxTexts(ui);
     ASSERT_EQ(boxes.size(), 1u);
-    const std::string full = Big5("無法建立外字檔") + longName +
-                             Big5("可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!");
+    const std::string full =
+        Big5("無法建立外字檔") + longName + Big5("可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!");
     // 7 + 234 + 3 characters take 14 + 234 + 6 bytes: byte 255 would be the
     // first half of the next Big5 character, so the cut comes before it.
     EXPECT_EQ(boxes[0], full.substr(0, 254));
@@ -211,8 +206,7 @@ TEST_F(EudcItemTest, DamagedCompressedFileNamesBothFiles) {
 
     EXPECT_EQ(InstallEudcItem(nullptr, 0), 0);
 
-    EXPECT_THAT(BoxTexts(ui), ElementsAre("Can't copy file [" + media + "\\BAD.TT_] to [" + dest +
-                                          "\\BAD.TT_]"));
+    EXPECT_THAT(BoxTexts(ui), ElementsAre("Can't copy file [" + media + "\\BAD.TT_] to [" + dest + "\\BAD.TT_]"));
     EXPECT_FALSE(vexatest::FileExists(dest + "\\BAD.TT_"));
     EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_CURRENT_USER, kEudcKey));
 }
@@ -221,8 +215,8 @@ TEST_F(EudcItemTest, DamagedCompressedFileNamesBothFiles) {
 // copied file stays, and EUDC support is switched on again after the box.
 TEST_F(EudcItemTest, KeyThatCannotBeCreatedFailsTheItemAndSwitchesEudcBackOn) {
     HKEY eudc = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "EUDC", 0, nullptr, REG_OPTION_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &eudc, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "EUDC", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &eudc, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(eudc);
     AddItem();
@@ -232,8 +226,8 @@ TEST_F(EudcItemTest, KeyThatCannotBeCreatedFailsTheItemAndSwitchesEudcBackOn) {
 
     EXPECT_EQ(InstallEudcItem(nullptr, 0), 0);
 
-    EXPECT_THAT(BoxTexts(ui), ElementsAre("GetProcAddress Failed", "Can't Create Key EUDC\\950",
-                                          "GetProcAddress Failed"));
+    EXPECT_THAT(BoxTexts(ui),
+                ElementsAre("GetProcAddress Failed", "Can't Create Key EUDC\\950", "GetProcAddress Failed"));
     EXPECT_TRUE(vexatest::FileExists(scratch / "WINDOWS\\SANSEUDC.TTE"));
     EXPECT_EQ(broadcasts.count(), 0);
 }

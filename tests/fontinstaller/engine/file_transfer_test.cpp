@@ -50,8 +50,7 @@ std::vector<std::string> ListDir(const std::string& dir) {
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
-        if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, ".."))
-            names.push_back(found.cFileName);
+        if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, "..")) names.push_back(found.cFileName);
     } while (FindNextFileA(find, &found));
     FindClose(find);
     std::sort(names.begin(), names.end());
@@ -165,9 +164,9 @@ protected:
 
 struct ShapeCase {
     const char* label;
-    const char* data;            // file the pieces are cut from
+    const char* data;  // file the pieces are cut from
     int compressed;
-    std::vector<size_t> cuts;    // where the data is cut into pieces
+    std::vector<size_t> cuts;  // where the data is cut into pieces
 };
 void PrintTo(const ShapeCase& c, std::ostream* out) { *out << c.label; }
 
@@ -204,19 +203,18 @@ TEST_P(TransferShapes, DestinationIsTheOriginalFont) {
     EXPECT_EQ(ui.Of(UiEvent::ClearStatus).size(), parts.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, TransferShapes,
-    ::testing::Values(ShapeCase{"PlainOnePiece", "SANS.TTF", 0, {}},
-                      ShapeCase{"PlainTwoPieces", "SANS.TTF", 0, {123457}},
-                      ShapeCase{"PlainThreePiecesEmptyMiddle", "SANS.TTF", 0, {32767, 32767}},
-                      ShapeCase{"PlainThreePiecesAtChunkEdges", "SANS.TTF", 0, {32768, 98301}},
-                      ShapeCase{"CompressedOnePiece", "SANS.TT_", 1, {}},
-                      ShapeCase{"CompressedPieceNotCompressed", "SANS.TTF", 1, {}},
-                      ShapeCase{"CompressedTwoPieces", "SANS.TT_", 1, {100001}},
-                      ShapeCase{"CompressedThreePiecesCutInHeader", "SANS.TT_", 1, {7, 250003}},
-                      ShapeCase{"CompressedThreePiecesEmptyLast", "SANS.TT_", 1, {300001, 471674}},
-                      ShapeCase{"PlainJoinOfCompressedIsRaw", "SANS.TTF", 1, {1, 2}}),
-    [](const ::testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Shapes, TransferShapes,
+                         ::testing::Values(ShapeCase{"PlainOnePiece", "SANS.TTF", 0, {}},
+                                           ShapeCase{"PlainTwoPieces", "SANS.TTF", 0, {123457}},
+                                           ShapeCase{"PlainThreePiecesEmptyMiddle", "SANS.TTF", 0, {32767, 32767}},
+                                           ShapeCase{"PlainThreePiecesAtChunkEdges", "SANS.TTF", 0, {32768, 98301}},
+                                           ShapeCase{"CompressedOnePiece", "SANS.TT_", 1, {}},
+                                           ShapeCase{"CompressedPieceNotCompressed", "SANS.TTF", 1, {}},
+                                           ShapeCase{"CompressedTwoPieces", "SANS.TT_", 1, {100001}},
+                                           ShapeCase{"CompressedThreePiecesCutInHeader", "SANS.TT_", 1, {7, 250003}},
+                                           ShapeCase{"CompressedThreePiecesEmptyLast", "SANS.TT_", 1, {300001, 471674}},
+                                           ShapeCase{"PlainJoinOfCompressedIsRaw", "SANS.TTF", 1, {1, 2}}),
+                         [](const ::testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.label); });
 
 TEST_F(FileTransferTest, PlainGroupOfTwoFontsIsTheirJoin) {
     std::string sans = DataBytes("SANS.TTF"), serif = DataBytes("SERIF.TTF");
@@ -273,10 +271,10 @@ struct FailureCase {
     const char* data;
     int compressed;
     std::vector<size_t> cuts;
-    int brokenPiece;             // which piece the damage applies to
+    int brokenPiece;  // which piece the damage applies to
     Damage damage;
     ExpansionReport report;
-    std::vector<int> warnings;   // expected warning ids
+    std::vector<int> warnings;  // expected warning ids
     int abortFlag;
 };
 void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.label; }
@@ -287,13 +285,15 @@ TEST_P(TransferFailures, LeavesNeitherDestinationNorTemporaryFile) {
     const FailureCase& c = GetParam();
     std::vector<std::string> parts = Cut(DataBytes(c.data), c.cuts);
     std::string& broken = parts[c.brokenPiece];
-    if (c.damage == Damage::BadAlgorithm) broken[8] = 'B';          // compression type
+    if (c.damage == Damage::BadAlgorithm) broken[8] = 'B';  // compression type
     if (c.damage == Damage::CutShort) broken.resize(broken.size() - 1000);
     FileGroup group = AddCutGroup(parts, c.compressed);
     if (c.damage == Damage::MissingThenCancel || c.damage == Damage::MissingThenExit) {
         DeleteFileA((media + "\\" + names[c.brokenPiece]).c_str());
-        if (c.damage == Damage::MissingThenCancel) ui.AnswerDiskCancel();
-        else ui.AnswerDiskExit();
+        if (c.damage == Damage::MissingThenCancel)
+            ui.AnswerDiskCancel();
+        else
+            ui.AnswerDiskExit();
     }
     CreateDirectoryA(destDir.c_str(), nullptr);
     WriteBytes(DestFile(), "an older file");
@@ -309,9 +309,19 @@ TEST_P(TransferFailures, LeavesNeitherDestinationNorTemporaryFile) {
 INSTANTIATE_TEST_SUITE_P(
     Failures, TransferFailures,
     ::testing::Values(
-        FailureCase{"PlainSecondMissingCancel", "SANS.TTF", 0, {4000}, 1, Damage::MissingThenCancel, ReportStandard, {}, 0},
-        FailureCase{"CompressedThirdMissingCancel", "SANS.TT_", 1, {100, 200000}, 2, Damage::MissingThenCancel, ReportStandard, {}, 0},
-        FailureCase{"CompressedSecondMissingExit", "SANS.TT_", 1, {100000}, 1, Damage::MissingThenExit, ReportStandard, {}, 1},
+        FailureCase{
+            "PlainSecondMissingCancel", "SANS.TTF", 0, {4000}, 1, Damage::MissingThenCancel, ReportStandard, {}, 0},
+        FailureCase{"CompressedThirdMissingCancel",
+                    "SANS.TT_",
+                    1,
+                    {100, 200000},
+                    2,
+                    Damage::MissingThenCancel,
+                    ReportStandard,
+                    {},
+                    0},
+        FailureCase{
+            "CompressedSecondMissingExit", "SANS.TT_", 1, {100000}, 1, Damage::MissingThenExit, ReportStandard, {}, 1},
         FailureCase{"SingleMissingExit", "SANS.TT_", 1, {}, 0, Damage::MissingThenExit, ReportStandard, {}, 1},
         FailureCase{"SingleBadAlgorithm", "SANS.TT_", 1, {}, 0, Damage::BadAlgorithm, ReportStandard, {92}, 0},
         FailureCase{"SingleBadAlgorithmReportNone", "SANS.TT_", 1, {}, 0, Damage::BadAlgorithm, ReportNone, {}, 0},
@@ -469,11 +479,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TraceCase{"SinglePiece", {}, false, false, TransferDone, "Dest %D\n"},
         TraceCase{"SingleFails", {}, false, true, TransferFailed, "Dest %D\n\tFile deleted on error\n"},
-        TraceCase{"Joined", {5000}, false, false, TransferDone,
-                  "Dest %D\n\tTemp File \"%T\" created\n\tTemp File deleted\n"},
-        TraceCase{"JoinedPieceMissing", {5000, 9000}, true, false, TransferFailed,
+        TraceCase{
+            "Joined", {5000}, false, false, TransferDone, "Dest %D\n\tTemp File \"%T\" created\n\tTemp File deleted\n"},
+        TraceCase{"JoinedPieceMissing",
+                  {5000, 9000},
+                  true,
+                  false,
+                  TransferFailed,
                   "Dest %D\n\tTemp File \"%T\" created\n\tTemp File deleted on error\n\tFile deleted on error\n"},
-        TraceCase{"JoinedBadHeader", {5000}, false, true, TransferFailed,
+        TraceCase{"JoinedBadHeader",
+                  {5000},
+                  false,
+                  true,
+                  TransferFailed,
                   "Dest %D\n\tTemp File \"%T\" created\n\tTemp File deleted\n\tFile deleted on error\n"}),
     [](const ::testing::TestParamInfo<TraceCase>& info) { return std::string(info.param.label); });
 
@@ -489,8 +507,10 @@ TEST_F(FileTransferTest, NoTraceWithoutTheOption) {
 
 TEST_F(FileTransferTest, CopyFileBlocksCopiesFromTheOffsetToTheEnd) {
     std::string font = DataBytes("SERIF.TTF");
-    struct { size_t size; LONG start; } cases[] = {
-        {0, 0}, {1, 0}, {32767, 0}, {32768, 0}, {65535, 0}, {100000, 0}, {100000, 40000}, {100000, 100000}};
+    struct {
+        size_t size;
+        LONG start;
+    } cases[] = {{0, 0}, {1, 0}, {32767, 0}, {32768, 0}, {65535, 0}, {100000, 0}, {100000, 40000}, {100000, 100000}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.size << " from " << c.start);
         std::string bytes = font.substr(0, c.size);

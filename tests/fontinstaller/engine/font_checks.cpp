@@ -71,15 +71,14 @@ FontChangeCounter::FontChangeCounter() {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "VexaTestFontChange";
     RegisterClassA(&windowClass);  // already registered by an earlier counter: fine
-    window_ = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr,
-                              nullptr, windowClass.hInstance, this);
+    window_ = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                              windowClass.hInstance, this);
     if (!window_) throw std::runtime_error("cannot create the counting window");
 }
 
 FontChangeCounter::~FontChangeCounter() { DestroyWindow(window_); }
 
-LRESULT CALLBACK FontChangeCounter::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
+LRESULT CALLBACK FontChangeCounter::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));

@@ -39,9 +39,7 @@ protected:
         ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
     }
 
-    std::string AlreadyThereBox() const {
-        return "Sans Book" + Big5("已存在,若要安裝新版,請先刪除舊版!");
-    }
+    std::string AlreadyThereBox() const { return "Sans Book" + Big5("已存在,若要安裝新版,請先刪除舊版!"); }
 
     vexatest::ScratchDir scratch;
     std::string media;
@@ -71,8 +69,7 @@ TEST_F(FontItemTest, InstallsAndRecordsTheFontByNameOrByPath) {
         vexatest::RegistryRedirect fresh;
         ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
         vexatest::ResetScript(media);
-        std::snprintf(g_installScript.fontsDir, sizeof g_installScript.fontsDir, "%s\\FONTS",
-                      scratch.path().c_str());
+        std::snprintf(g_installScript.fontsDir, sizeof g_installScript.fontsDir, "%s\\FONTS", scratch.path().c_str());
         CreateDirectoryA(g_installScript.fontsDir, nullptr);
         vexatest::AddFontItem("Sans Book", vexatest::AddGroup({c.piece}, c.compressed), kFontName);
         vexatest::ChooseDestination(scratch / c.destination);
@@ -109,8 +106,7 @@ TEST_F(FontItemTest, RefusesARecordedFontWithoutTouchingItsFile) {
         SCOPED_TRACE(c.what);
         vexatest::RegistryRedirect fresh;
         if (!c.deleteKey) {
-            ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName,
-                                                    "SANS.TTF"));
+            ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName, "SANS.TTF"));
         }
         vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
         const std::string dest = scratch.MakeDir(c.deleteKey ? "OLD2" : "OLD1");
@@ -203,8 +199,7 @@ TEST_F(FontItemTest, OverlongDestinationIsRefusedWhole) {
 // face that no other font on the machine has, and the file can be taken out
 // of the table again (it was in it).
 TEST_F(FontItemTest, InstalledFontIsOfferedByGdi) {
-    ASSERT_TRUE(vexatest::WriteBytes(media + "\\TARSIK.TTF",
-                                     vexatest::RenamedFace(vexatest::DataBytes("SANS.TTF"))));
+    ASSERT_TRUE(vexatest::WriteBytes(media + "\\TARSIK.TTF", vexatest::RenamedFace(vexatest::DataBytes("SANS.TTF"))));
     ASSERT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
     vexatest::AddFontItem("Tarsik Test", vexatest::AddGroup({"TARSIK.TTF"}), "Tarsik Test (TrueType)");
     vexatest::ChooseDestination(scratch / "MYFONTS");
@@ -223,8 +218,7 @@ TEST_F(FontItemTest, InstalledFontIsOfferedByGdi) {
 TEST_F(FontItemTest, FontInTheSystemFontsDirectoryIsOfferedByGdi) {
     char fileName[32];
     std::snprintf(fileName, sizeof fileName, "TSK%lu.TTF", GetCurrentProcessId());
-    ASSERT_TRUE(vexatest::WriteBytes(media + "\\" + fileName,
-                                     vexatest::RenamedFace(vexatest::DataBytes("SANS.TTF"))));
+    ASSERT_TRUE(vexatest::WriteBytes(media + "\\" + fileName, vexatest::RenamedFace(vexatest::DataBytes("SANS.TTF"))));
     ASSERT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
     vexatest::AddFontItem("Tarsik Test", vexatest::AddGroup({fileName}), "Tarsik Test (TrueType)");
     vexatest::ChooseDestination(g_installScript.fontsDir);

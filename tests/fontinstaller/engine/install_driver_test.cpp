@@ -56,8 +56,8 @@ protected:
         SetProgramPathSource(ProgramPath);
         ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKey));
         ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKey, "Base", "BASE.TTF"));
-        owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr,
-                                 nullptr, nullptr);
+        owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr, nullptr,
+                                 nullptr);
         list_ = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_MULTIPLESEL, 0, 0, 100, 100, owner_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kItemListId)), nullptr, nullptr);
         ASSERT_NE(list_, nullptr);
@@ -79,8 +79,8 @@ protected:
         for (int n = 1; n <= shape.tables; ++n) {
             std::string name = "T" + std::to_string(n);
             tables += "Tbl" + std::to_string(n) + "=" + name + "\n";
-            tableFiles += Item(name) + name + " DstDir=" + target_ + "\\tables\n" + name +
-                          " UserKey=Software\\Ime\\" + name + "\n" + name + " IME file=" + name + ".IME\n";
+            tableFiles += Item(name) + name + " DstDir=" + target_ + "\\tables\n" + name + " UserKey=Software\\Ime\\" +
+                          name + "\n" + name + " IME file=" + name + ".IME\n";
         }
         std::string fonts = "[Fonts]\nFonts=" + std::to_string(shape.fonts) + "\n", fontFiles = "[Font Files]\n";
         for (int n = 1; n <= shape.fonts; ++n) {
@@ -93,8 +93,8 @@ protected:
         for (int n = 1; n <= shape.eudcs; ++n) {
             std::string name = "E" + std::to_string(n);
             eudcs += "Font" + std::to_string(n) + "=" + name + "\n";
-            eudcFiles += Item(name) + name + " FontName=Base\n" + name + " AFiles=1\n" + name +
-                         " AFontName1=Base\n" + name + " Size=" + std::to_string(shape.eudcSize) + "\n";
+            eudcFiles += Item(name) + name + " FontName=Base\n" + name + " AFiles=1\n" + name + " AFontName1=Base\n" +
+                         name + " Size=" + std::to_string(shape.eudcSize) + "\n";
         }
         std::string text = misc + miscFiles + tables + tableFiles + fonts + fontFiles + eudcs + eudcFiles;
         ASSERT_TRUE(vexatest::WriteTextFile(media_ + "\\VEXA95.INI", text, 950));
@@ -326,11 +326,11 @@ TEST_P(SpaceTextTest, RoundsTheNeedToTenthsOfMegabytes) {
     EXPECT_EQ(vexatest::ToUtf8(text, 950), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Driver, SpaceTextTest,
-    ::testing::Values(SpaceTextCase{1536, 100, "所需磁碟空間: 1.5M\n 大於尚餘磁碟空間: 100K"},
-                      SpaceTextCase{2047, 1023, "所需磁碟空間: 2.0M\n 大於尚餘磁碟空間: 1023K"},
-                      SpaceTextCase{1076, 1024, "所需磁碟空間: 1.1M\n 大於尚餘磁碟空間: 1M"},
-                      SpaceTextCase{3000000, 2097151, "所需磁碟空間: 2929.7M\n 大於尚餘磁碟空間: 2047M"}));
+INSTANTIATE_TEST_SUITE_P(Driver, SpaceTextTest,
+                         ::testing::Values(SpaceTextCase{1536, 100, "所需磁碟空間: 1.5M\n 大於尚餘磁碟空間: 100K"},
+                                           SpaceTextCase{2047, 1023, "所需磁碟空間: 2.0M\n 大於尚餘磁碟空間: 1023K"},
+                                           SpaceTextCase{1076, 1024, "所需磁碟空間: 1.1M\n 大於尚餘磁碟空間: 1M"},
+                                           SpaceTextCase{3000000, 2097151,
+                                                         "所需磁碟空間: 2929.7M\n 大於尚餘磁碟空間: 2047M"}));
 
 }  // namespace

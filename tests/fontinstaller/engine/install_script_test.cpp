@@ -131,8 +131,8 @@ std::string Numbered(const std::string& prefix, int from, int count, const std::
 
 // A detail block for an item with the given number of pieces.
 std::string Pieces(const std::string& name, int count) {
-    return name + " Files=" + std::to_string(count) + "\n" +
-           Numbered(name + " File", 1, count, "F") + Numbered(name + " Disk", 1, count, "Disk ");
+    return name + " Files=" + std::to_string(count) + "\n" + Numbered(name + " File", 1, count, "F") +
+           Numbered(name + " Disk", 1, count, "Disk ");
 }
 
 TEST_F(LoaderTest, ExampleScriptFillsTheModel) {
@@ -189,9 +189,7 @@ TEST_F(LoaderTest, ExampleScriptFillsTheModel) {
     EXPECT_STREQ(table.imeFile, "PHON.IME");
 }
 
-TEST_F(LoaderTest, MissingScriptGives10) {
-    EXPECT_EQ(LoadInstallScript(), kMsgScriptMissing);
-}
+TEST_F(LoaderTest, MissingScriptGives10) { EXPECT_EQ(LoadInstallScript(), kMsgScriptMissing); }
 
 TEST_F(LoaderTest, ScriptWithoutSectionsHasNoItems) {
     ASSERT_EQ(Load("; nothing here\n"), kScriptLoaded);
@@ -240,8 +238,8 @@ TEST_F(LoaderTest, FontsAndEudcItemsMayShareAName) {
 
 TEST_F(LoaderTest, LongNamesFormWholeKeys) {
     std::string name71(71, 'N');
-    std::string script = "[Misc]\nItems=1\nItem1=" + name71 + "\n[Misc Files]\n" + Pieces(name71, 1) +
-                         name71 + " DstDir=LONG\n" + name71 + " AddWindowsDir=1\n";
+    std::string script = "[Misc]\nItems=1\nItem1=" + name71 + "\n[Misc Files]\n" + Pieces(name71, 1) + name71 +
+                         " DstDir=LONG\n" + name71 + " AddWindowsDir=1\n";
     ASSERT_EQ(Load(script), kScriptLoaded);
     EXPECT_EQ(std::string(s.miscItems[0].name), name71);
     EXPECT_EQ(std::string(s.miscItems[0].destDir), WindowsDir() + "\\LONG");
@@ -269,15 +267,14 @@ TEST_P(DestinationTest, DstDirAndAddWindowsDir) {
     EXPECT_EQ(std::string(s.tableItems[0].destDir), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Loader, DestinationTest,
-    ::testing::Values(DestinationCase{"", "%W"},
-                      DestinationCase{"T DstDir=SYSTEM\nT AddWindowsDir=1\n", "%W\\SYSTEM"},
-                      DestinationCase{"T DstDir=SYSTEM\nT AddWindowsDir=2\n", "SYSTEM"},
-                      DestinationCase{"T DstDir=E:\\IME\n", "E:\\IME"},
-                      DestinationCase{"T DstDir=\nT AddWindowsDir=1\n", "%W\\"},
-                      DestinationCase{"T AddWindowsDir=1\n", "%W"},
-                      DestinationCase{"T DstDir=e:\\IME\nT AddWindowsDir=1\n", "e:\\IME"}));
+INSTANTIATE_TEST_SUITE_P(Loader, DestinationTest,
+                         ::testing::Values(DestinationCase{"", "%W"},
+                                           DestinationCase{"T DstDir=SYSTEM\nT AddWindowsDir=1\n", "%W\\SYSTEM"},
+                                           DestinationCase{"T DstDir=SYSTEM\nT AddWindowsDir=2\n", "SYSTEM"},
+                                           DestinationCase{"T DstDir=E:\\IME\n", "E:\\IME"},
+                                           DestinationCase{"T DstDir=\nT AddWindowsDir=1\n", "%W\\"},
+                                           DestinationCase{"T AddWindowsDir=1\n", "%W"},
+                                           DestinationCase{"T DstDir=e:\\IME\nT AddWindowsDir=1\n", "e:\\IME"}));
 
 // Each script breaks one rule; the trace names the section and the key.
 struct InvalidCase {
@@ -299,8 +296,8 @@ const std::string kFont = "[Fonts]\nFonts=1\nFont1=Kai\n[Font Files]\n";
 const std::string kEudc = "[TTEs]\nFonts=1\nFont1=Kai\n[TTE Files]\n";
 
 std::string MiscItems(int count, int piecesEach) {
-    std::string text = "[Misc]\nItems=" + std::to_string(count) + "\n" + Numbered("Item", 1, count, "M") +
-                       "[Misc Files]\n";
+    std::string text =
+        "[Misc]\nItems=" + std::to_string(count) + "\n" + Numbered("Item", 1, count, "M") + "[Misc Files]\n";
     for (int n = 1; n <= count; ++n) text += Pieces("M" + std::to_string(n), piecesEach);
     return text;
 }
@@ -385,8 +382,8 @@ TEST_F(LoaderTest, LimitsThemselvesLoad) {
 TEST_F(LoaderTest, TooLongJoinedDestinationIsRefused) {
     // The Windows directory joined with a 250-character DstDir no longer fits
     // 259 characters; a cut path would send the file somewhere else.
-    std::string script = "[Misc]\nItems=1\nItem1=A\n[Misc Files]\n" + Pieces("A", 1) + "A DstDir=" +
-                         std::string(250, 'd') + "\nA AddWindowsDir=1\n";
+    std::string script = "[Misc]\nItems=1\nItem1=A\n[Misc Files]\n" + Pieces("A", 1) +
+                         "A DstDir=" + std::string(250, 'd') + "\nA AddWindowsDir=1\n";
     std::string trace;
     EXPECT_EQ(LoadTraced(script, &trace), kMsgScriptInvalid);
     EXPECT_NE(trace.find("[Misc Files] A AddWindowsDir"), std::string::npos) << trace;

@@ -45,13 +45,12 @@ TEST_P(RegistrationPrefixTest, FromChosenDirectory) {
     EXPECT_STREQ(g_installSession.chosenDir, GetParam().chosenDir);  // never changed
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Session, RegistrationPrefixTest,
-    ::testing::Values(PrefixCase{"C:\\WINDOWS\\FONTS", ""}, PrefixCase{"C:\\WINDOWS\\FONTS\\", ""},
-                      PrefixCase{"c:\\windows\\Fonts", ""}, PrefixCase{"D:\\", "D:\\"},
-                      PrefixCase{"C:\\WINDOWS", "C:\\WINDOWS"},
-                      PrefixCase{"C:\\WINDOWS\\FONTS2", "C:\\WINDOWS\\FONTS2"},
-                      PrefixCase{"C:\\WINDOWS\\FONTS\\\\", "C:\\WINDOWS\\FONTS\\\\"},
-                      PrefixCase{"E:\\MYFONTS\\", "E:\\MYFONTS\\"}));
+INSTANTIATE_TEST_SUITE_P(Session, RegistrationPrefixTest,
+                         ::testing::Values(PrefixCase{"C:\\WINDOWS\\FONTS", ""}, PrefixCase{"C:\\WINDOWS\\FONTS\\", ""},
+                                           PrefixCase{"c:\\windows\\Fonts", ""}, PrefixCase{"D:\\", "D:\\"},
+                                           PrefixCase{"C:\\WINDOWS", "C:\\WINDOWS"},
+                                           PrefixCase{"C:\\WINDOWS\\FONTS2", "C:\\WINDOWS\\FONTS2"},
+                                           PrefixCase{"C:\\WINDOWS\\FONTS\\\\", "C:\\WINDOWS\\FONTS\\\\"},
+                                           PrefixCase{"E:\\MYFONTS\\", "E:\\MYFONTS\\"}));
 
 }  // namespace

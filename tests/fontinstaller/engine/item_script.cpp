@@ -12,8 +12,7 @@ namespace vexatest {
 
 namespace {
 
-InstallItem& NewItem(InstallItem* items, int* count, int capacity, const char* name,
-                     const FileGroup& files) {
+InstallItem& NewItem(InstallItem* items, int* count, int capacity, const char* name, const FileGroup& files) {
     if (*count >= capacity) throw std::length_error("too many items for the script");
     InstallItem& item = items[(*count)++];
     std::memset(&item, 0, sizeof item);
@@ -48,8 +47,7 @@ FileGroup AddGroup(std::initializer_list<const char*> fileNames, int compressed)
     return group;
 }
 
-InstallItem& AddMiscItem(const char* name, const FileGroup& files, const std::string& destDir,
-                         const char* group) {
+InstallItem& AddMiscItem(const char* name, const FileGroup& files, const std::string& destDir, const char* group) {
     InstallScript& s = g_installScript;
     InstallItem& item = NewItem(s.miscItems, &s.miscItemCount, kMaxMiscItems, name, files);
     CopyText(item.destDir, sizeof item.destDir, destDir.c_str());
@@ -78,9 +76,8 @@ InstallItem& AddEudcItem(const char* name, const FileGroup& files, const char* f
     return item;
 }
 
-InstallItem& AddTableItem(const char* name, const FileGroup& files, const std::string& destDir,
-                          const char* userKey, const char* layoutText, const char* layoutFile,
-                          const char* imeFile) {
+InstallItem& AddTableItem(const char* name, const FileGroup& files, const std::string& destDir, const char* userKey,
+                          const char* layoutText, const char* layoutFile, const char* imeFile) {
     InstallScript& s = g_installScript;
     InstallItem& item = NewItem(s.tableItems, &s.tableItemCount, kMaxTableItems, name, files);
     CopyText(item.destDir, sizeof item.destDir, destDir.c_str());

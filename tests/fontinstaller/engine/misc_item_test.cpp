@@ -52,9 +52,8 @@ TEST_F(MiscItemTest, InstallsTheFileAndEntersItInItsGroup) {
     std::string bytes;
     EXPECT_TRUE(vexatest::ReadBytes(installed, &bytes));
     EXPECT_EQ(bytes, kViewerBytes);
-    EXPECT_THAT(server.Commands(),
-                ElementsAre("[CreateGroup(Tools)][ShowGroup(Tools,1)]", "[ReplaceItem(Viewer)]",
-                            "[AddItem(" + installed + ",Viewer)]"));
+    EXPECT_THAT(server.Commands(), ElementsAre("[CreateGroup(Tools)][ShowGroup(Tools,1)]", "[ReplaceItem(Viewer)]",
+                                               "[AddItem(" + installed + ",Viewer)]"));
     const std::string trace = out.Text();
     EXPECT_THAT(trace, testing::StartsWith("Dest " + installed + "\n"));
     EXPECT_THAT(trace, HasSubstr("Adding Viewer into group Tools\n"));

@@ -78,14 +78,12 @@ HDDEDATA ProgmanServer::OnExecute(HDDEDATA data) {
     return reinterpret_cast<HDDEDATA>(DDE_FACK);
 }
 
-HDDEDATA CALLBACK ProgmanServer::Callback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDATA data,
-                                          ULONG_PTR, ULONG_PTR) {
+HDDEDATA CALLBACK ProgmanServer::Callback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDATA data, ULONG_PTR, ULONG_PTR) {
     ProgmanServer* server = g_server;
     if (!server) return nullptr;
     switch (type) {
     case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(
-            static_cast<ULONG_PTR>(DdeCmpStringHandles(topic, server->progman_) == 0));
+        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(DdeCmpStringHandles(topic, server->progman_) == 0));
     case XTYP_EXECUTE:
         return server->OnExecute(data);
     default:

@@ -17,11 +17,11 @@ namespace vexatest {
 class ProgmanServer {
 public:
     enum Behaviour {
-        Acknowledge,         // every command succeeds
-        RefuseReplaceItem,   // "[ReplaceItem(...)]" is not processed
-        RefuseCreateGroup,   // "[CreateGroup(...)]..." is not processed
-        RefuseAddItem,       // "[AddItem(...)]" is not processed
-        NeverAnswer,         // commands are taken in but never answered
+        Acknowledge,        // every command succeeds
+        RefuseReplaceItem,  // "[ReplaceItem(...)]" is not processed
+        RefuseCreateGroup,  // "[CreateGroup(...)]..." is not processed
+        RefuseAddItem,      // "[AddItem(...)]" is not processed
+        NeverAnswer,        // commands are taken in but never answered
     };
 
     // Starts serving; returns once the service is registered.
@@ -35,8 +35,8 @@ public:
     std::vector<std::string> Commands();
 
 private:
-    static HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV conversation, HSZ topic,
-                                      HSZ item, HDDEDATA data, ULONG_PTR, ULONG_PTR);
+    static HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item, HDDEDATA data,
+                                      ULONG_PTR, ULONG_PTR);
     void Serve(HANDLE ready);
     HDDEDATA OnExecute(HDDEDATA data);
 

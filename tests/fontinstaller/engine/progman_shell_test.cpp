@@ -22,9 +22,7 @@ using testing::HasSubstr;
 
 namespace {
 
-HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-    return nullptr;
-}
+HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
 
 // Opens a conversation with "PROGMAN", waiting up to timeoutMs for the
 // shell to come up; sends command when given. True when it was answered.
@@ -40,8 +38,8 @@ bool TalkToProgman(const char* command, DWORD timeoutMs) {
     bool answered = conversation != nullptr;
     if (conversation && command) {
         answered = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)),
-                                        static_cast<DWORD>(lstrlenA(command) + 1), conversation,
-                                        nullptr, CF_TEXT, XTYP_EXECUTE, 5000, nullptr) != nullptr;
+                                        static_cast<DWORD>(lstrlenA(command) + 1), conversation, nullptr, CF_TEXT,
+                                        XTYP_EXECUTE, 5000, nullptr) != nullptr;
     }
     if (conversation) DdeDisconnect(conversation);
     DdeFreeStringHandle(instance, progman);
@@ -61,8 +59,7 @@ std::string ShortcutTarget(const std::string& lnk) {
         wchar_t wide[MAX_PATH];
         MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
         char path[MAX_PATH] = "";
-        if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
-            SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)))
+        if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)))
             target = path;
         file->Release();
     }

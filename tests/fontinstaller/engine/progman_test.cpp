@@ -41,8 +41,7 @@ TEST_F(ProgmanTest, SendsTheThreeCommandsInOrderAndTracesTheConversation) {
 
     EXPECT_EQ(AddProgmanItem(nullptr, 0, kProgram), 1);
 
-    EXPECT_THAT(server.Commands(), ElementsAre("[CreateGroup(Tools)][ShowGroup(Tools,1)]",
-                                               "[ReplaceItem(Viewer)]",
+    EXPECT_THAT(server.Commands(), ElementsAre("[CreateGroup(Tools)][ShowGroup(Tools,1)]", "[ReplaceItem(Viewer)]",
                                                "[AddItem(C:\\WINDOWS\\VIEWER.EXE,Viewer)]"));
     EXPECT_EQ(out.Text(),
               "Adding Viewer into group Tools\n"

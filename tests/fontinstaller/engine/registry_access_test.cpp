@@ -28,8 +28,7 @@ TEST(OpenKeyForWriting, CreatesAMissingKeyWithItsWholePath) {
     RegCloseKey(key);
 
     DWORD type = 0;
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Example\\Phonetic", "layout text", &type),
-              "Phonetic");
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Example\\Phonetic", "layout text", &type), "Phonetic");
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 }
 
@@ -65,8 +64,7 @@ TEST(IsFontRegistered, AnswersFromTheFontsKey) {
             ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
         }
         if (c.existingValue) {
-            ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath,
-                                                    c.existingValue, "KAIM.TTF"));
+            ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, c.existingValue, "KAIM.TTF"));
         }
         EXPECT_EQ(IsFontRegistered("Kai Medium (TrueType)"), c.expected);
     }
@@ -81,15 +79,13 @@ TEST(RegisterFont, RecordsTheFontUnderItsExactName) {
     EXPECT_FALSE(writeFailed);
 
     DWORD type = 0;
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)", &type),
-              "D:\\MYFONTS\\KAIM.TTF");
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)", &type), "D:\\MYFONTS\\KAIM.TTF");
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 }
 
 TEST(RegisterFont, RefusesAnExistingNameAndChangesNothing) {
     vexatest::RegistryRedirect redirect;
-    ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)",
-                                            "OLD.TTF"));
+    ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)", "OLD.TTF"));
     bool writeFailed = true;
     EXPECT_FALSE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF", &writeFailed));
     EXPECT_FALSE(writeFailed);

@@ -37,8 +37,8 @@ protected:
     }
 
     void AddItem(const char* key = kKey, const char* piece = "PHON.TBL", int compressed = 0) {
-        vexatest::AddTableItem("Phonetic Table", vexatest::AddGroup({piece}, compressed), dest, key,
-                               "Phonetic", "PHON.KBD", "PHON.IME");
+        vexatest::AddTableItem("Phonetic Table", vexatest::AddGroup({piece}, compressed), dest, key, "Phonetic",
+                               "PHON.KBD", "PHON.IME");
     }
 
     vexatest::ScratchDir scratch;
@@ -89,15 +89,14 @@ TEST_F(TableItemTest, CompressedTableIsExpanded) {
 // The copied file stays; nothing is written.
 TEST_F(TableItemTest, KeyThatCannotBeCreatedFailsTheItemAndKeepsTheFile) {
     HKEY parent = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Volatile", 0, nullptr, REG_OPTION_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &parent, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Volatile", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &parent, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(parent);
     struct Case {
         const char* key;
         const char* box;
-    } cases[] = {{"Volatile\\Phonetic", "Can't Create Key Volatile\\Phonetic"},
-                 {"", "Can't Create Key "}};
+    } cases[] = {{"Volatile\\Phonetic", "Can't Create Key Volatile\\Phonetic"}, {"", "Can't Create Key "}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
         vexatest::ResetScript(media);

@@ -16,9 +16,9 @@ namespace vexatest {
 struct UiEvent {
     enum Kind { Warning, Box, SpaceBox, Status, ClearStatus, Busy, AskDestination, DiskPrompt };
     Kind kind;
-    int id = 0;          // message number (Warning, Status); busy on/off (Busy)
-    std::string arg1;    // first argument, box text, prompt, piece file name
-    std::string arg2;    // second argument, piece disk label
+    int id = 0;        // message number (Warning, Status); busy on/off (Busy)
+    std::string arg1;  // first argument, box text, prompt, piece file name
+    std::string arg2;  // second argument, piece disk label
     HWND owner = nullptr;
 };
 
