@@ -8,11 +8,11 @@
 #include "install_script.h"
 #include "install_session.h"
 #include "item_installers.h"
+#include "message_ids.h"
 #include "registry_access.h"
 
 namespace {
 
-constexpr int kMsgAddingFont = 157;
 // The current user's EUDC links for code page 950.
 constexpr char kEudcKeyPath[] = "EUDC\\950";
 
@@ -45,7 +45,7 @@ int InstallEudcItem(HWND owner, int index) {
     }
     if (transfer != TransferDone) return 0;
 
-    SetStatus(kMsgAddingFont, item.name);
+    SetStatus(IDS_STATUS_ADDING_FONT, item.name);
     // The links change under the system's feet: EUDC support stays off until
     // they are all written, on every way out.
     SetEudcEnabled(owner, 0);

@@ -7,6 +7,7 @@
 
 #include "box_text.h"
 #include "install_session.h"
+#include "message_ids.h"
 
 // Files are created and opened through _lcreat and _lopen, never through an
 // OFSTRUCT: its record holds only 127 characters of path, and a longer
@@ -16,19 +17,12 @@
 namespace {
 
 constexpr int kBlockSize = 32767;  // the most one _lread or _lwrite moves
-constexpr int kMsgReadError = 2;
-constexpr int kMsgWriteError = 3;
-constexpr int kMsgNoMemory = 4;
-constexpr int kMsgScriptData = 11;
-constexpr int kMsgNoTempFile = 13;
-constexpr int kStatusCopying = 153;
-constexpr int kStatusExpanding = 154;
 
 // Warning shown for a negative LZ32 result: 100 + the code (92..99). A code
 // outside the library's range is shown as a damaged source.
 int ExpansionWarning(LONG code) {
     if (code < LZERROR_UNKNOWNALG || code > LZERROR_BADINHANDLE) code = LZERROR_READ;
-    return 100 + static_cast<int>(code);
+    return IDS_EXPAND_BASE + static_cast<int>(code);
 }
 
 // The name LZ32 gives the compressed form of a file: the extension's last
@@ -150,7 +144,7 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
                                  const TransferOptions& options, char* destPath) {
     destPath[0] = '\0';
     if (group.pieceCount < 1 || group.firstPiece < 0 || group.firstPiece > kMaxPieces - group.pieceCount) {
-        ShowWarning(owner, kMsgScriptData);
+        ShowWarning(owner, IDS_SCRIPT_INVALID);
         return TransferFailed;
     }
     const SourcePiece* pieces = &g_installScript.pieces[group.firstPiece];
@@ -188,7 +182,7 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
             if (target == HFILE_ERROR) {
                 if (!named)
                     CopyText(tempPath, sizeof tempPath, dirLength > 0 && dirLength < sizeof tempDir ? tempDir : "");
-                ShowWarning(owner, kMsgNoTempFile, tempPath);
+                ShowWarning(owner, IDS_CANNOT_CREATE_TEMP, tempPath);
                 // GetTempFileNameA has already made the (empty) file.
                 if (named) DeleteFileA(tempPath);
                 _lclose(dest);
@@ -209,7 +203,7 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
             ok = false;
             break;
         }
-        SetStatus(kStatusCopying, piece.fileName);
+        SetStatus(IDS_STATUS_COPYING, piece.fileName);
         HFILE expanding = HFILE_ERROR;
         if (mode == OpenExpanding) {
             SetBusyCursor(1);
@@ -251,7 +245,7 @@ TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char*
     }
 
     if (haveTemp) {
-        SetStatus(kStatusExpanding, pieces[0].fileName);
+        SetStatus(IDS_STATUS_EXPANDING, pieces[0].fileName);
         SetBusyCursor(1);
         HFILE joinedFile = _lopen(tempPath, OF_READ);
         HFILE lz = HFILE_ERROR;
@@ -281,7 +275,7 @@ int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir, cons
         return 1;
     case TransferNoDestination:
         JoinPath(destPath, kPathCapacity, destDir, g_installScript.pieces[group.firstPiece].fileName);
-        ShowWarning(owner, 12, destPath);
+        ShowWarning(owner, IDS_CANNOT_CREATE_FILE, destPath);
         return 0;
     default:
         return 0;

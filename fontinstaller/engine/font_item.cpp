@@ -7,13 +7,7 @@
 #include "install_script.h"
 #include "install_session.h"
 #include "item_installers.h"
-
-namespace {
-
-constexpr int kMsgCannotCreateFile = 12;
-constexpr int kMsgAddingFont = 157;
-
-}  // namespace
+#include "message_ids.h"
 
 int InstallFontItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.fontItemCount) return 0;
@@ -27,7 +21,7 @@ int InstallFontItem(HWND owner, int index) {
     if (!JoinPath(registryData, sizeof registryData, g_installSession.registrationPrefix, first.fileName)) {
         char destPath[kPathCapacity];
         JoinPath(destPath, sizeof destPath, destDir, first.fileName);
-        ShowWarning(owner, kMsgCannotCreateFile, destPath);
+        ShowWarning(owner, IDS_CANNOT_CREATE_FILE, destPath);
         return 0;
     }
 
@@ -42,7 +36,7 @@ int InstallFontItem(HWND owner, int index) {
     char destPath[kPathCapacity];
     if (!TransferOrWarn(owner, item.files, destDir, options, destPath)) return 0;
 
-    SetStatus(kMsgAddingFont, item.name);
+    SetStatus(IDS_STATUS_ADDING_FONT, item.name);
     bool writeFailed = false;
     if (!RegisterFont(item.fontName, registryData, &writeFailed)) {
         if (writeFailed) {

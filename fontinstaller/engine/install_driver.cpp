@@ -6,6 +6,7 @@
 #include "install_script.h"
 #include "install_session.h"
 #include "item_installers.h"
+#include "message_ids.h"
 #include "user_interface.h"
 
 namespace {
@@ -13,9 +14,6 @@ namespace {
 // The list shows at most 60 Fonts and 60 TTEs names; every selected entry
 // is installed, however many there are.
 constexpr int kMaxListEntries = kMaxFontItems + kMaxEudcItems;
-
-constexpr int kMsgNoMemory = 4;
-constexpr int kMsgInstallComplete = 155;
 
 const char kFontPrompt[] = "請你輸入HalvexSorvel字形目的目錄：";
 const char kEudcPrompt[] = "請你輸入外字集目的目錄：";
@@ -126,7 +124,7 @@ void RunInstall(HWND owner, int selectionCount) {
     const InstallScript& s = g_installScript;
     static Selection selection;
     if (!ReadSelection(owner, selectionCount, &selection)) {
-        ShowWarning(owner, kMsgNoMemory);
+        ShowWarning(owner, IDS_NO_MEMORY);
         return;
     }
     g_installSession.abortFlag = 0;
@@ -140,5 +138,5 @@ void RunInstall(HWND owner, int selectionCount) {
                                                     selection.eudcCount, InstallEudcItem, &installed))
         return;
     ClearStatus();
-    if (installed) ShowWarning(owner, kMsgInstallComplete);
+    if (installed) ShowWarning(owner, IDS_INSTALL_COMPLETE);
 }

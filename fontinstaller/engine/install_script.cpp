@@ -31,7 +31,7 @@ public:
     }
     int Fail(const char* key, const char* why) const {
         Trace("%s: [%s] %s: %s\n", kScriptName, section_, key, why);
-        return kMsgScriptInvalid;
+        return IDS_SCRIPT_INVALID;
     }
     const char* name() const { return section_; }
 
@@ -250,7 +250,7 @@ int LoadDirectories(InstallScript* s) {
     char program[kPathCapacity];
     DWORD length = g_programPath(program, sizeof program);
     // A path that filled the whole buffer was cut.
-    if (length == 0 || length >= sizeof program) return kMsgSystemError;
+    if (length == 0 || length >= sizeof program) return IDS_SYSTEM_ERROR;
     program[length] = '\0';
     char* lastSlash = std::strrchr(program, '\\');
     if (lastSlash)
@@ -260,14 +260,14 @@ int LoadDirectories(InstallScript* s) {
     CopyText(s->installerDir, sizeof s->installerDir, program);
 
     UINT n = GetSystemDirectoryA(s->systemDir, sizeof s->systemDir);
-    if (n == 0 || n >= sizeof s->systemDir) return kMsgSystemError;
+    if (n == 0 || n >= sizeof s->systemDir) return IDS_SYSTEM_ERROR;
     n = GetWindowsDirectoryA(s->windowsDir, sizeof s->windowsDir);
-    if (n == 0 || n >= sizeof s->windowsDir) return kMsgSystemError;
+    if (n == 0 || n >= sizeof s->windowsDir) return IDS_SYSTEM_ERROR;
     if (std::snprintf(s->fontsDir, sizeof s->fontsDir, "%s\\FONTS", s->windowsDir) >=
         static_cast<int>(sizeof s->fontsDir))
-        return kMsgSystemError;
+        return IDS_SYSTEM_ERROR;
     // A cut script path names some other file: report the script missing.
-    if (!JoinPath(s->scriptPath, sizeof s->scriptPath, s->installerDir, kScriptName)) return kMsgScriptMissing;
+    if (!JoinPath(s->scriptPath, sizeof s->scriptPath, s->installerDir, kScriptName)) return IDS_SCRIPT_MISSING;
     return kScriptLoaded;
 }
 
@@ -297,7 +297,7 @@ int LoadInstallScript() {
     InstallScript* s = &g_installScript;
     std::memset(s, 0, sizeof *s);
     VEXA_TRY(LoadDirectories(s));
-    if (!ScriptExists(s->scriptPath)) return kMsgScriptMissing;
+    if (!ScriptExists(s->scriptPath)) return IDS_SCRIPT_MISSING;
     VEXA_TRY(LoadMiscItems(s));
     VEXA_TRY(LoadFontItems(s));
     VEXA_TRY(LoadEudcItems(s));

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "message_ids.h"
+
 // Capacities of the script format (bytes, including the terminating NUL).
 constexpr int kPathCapacity = 260;
 constexpr int kNameCapacity = 72;
@@ -17,11 +19,9 @@ constexpr int kMaxTableItems = 20;
 constexpr int kMaxPieces = 60;
 constexpr int kMaxLinkNames = 60;
 
-// Results of LoadInstallScript: 0 or the number of the message that says why.
+// Results of LoadInstallScript: 0 or the number of the message that says why
+// (IDS_SYSTEM_ERROR, IDS_SCRIPT_MISSING, IDS_SCRIPT_INVALID).
 constexpr int kScriptLoaded = 0;
-constexpr int kMsgSystemError = 5;
-constexpr int kMsgScriptMissing = 10;
-constexpr int kMsgScriptInvalid = 11;
 
 // One source file on the installation media.
 struct SourcePiece {
@@ -78,8 +78,8 @@ struct InstallScript {
 extern InstallScript g_installScript;
 
 // Reads the script beside the program into g_installScript. Returns
-// kScriptLoaded (0), kMsgSystemError (5), kMsgScriptMissing (10) or
-// kMsgScriptInvalid (11). On 11 one trace line names the section and key
+// kScriptLoaded (0), IDS_SYSTEM_ERROR (5), IDS_SCRIPT_MISSING (10) or
+// IDS_SCRIPT_INVALID (11). On 11 one trace line names the section and key
 // that broke the rules.
 int LoadInstallScript();
 

@@ -189,7 +189,7 @@ TEST_F(LoaderTest, ExampleScriptFillsTheModel) {
     EXPECT_STREQ(table.imeFile, "PHON.IME");
 }
 
-TEST_F(LoaderTest, MissingScriptGives10) { EXPECT_EQ(LoadInstallScript(), kMsgScriptMissing); }
+TEST_F(LoaderTest, MissingScriptGives10) { EXPECT_EQ(LoadInstallScript(), IDS_SCRIPT_MISSING); }
 
 TEST_F(LoaderTest, ScriptWithoutSectionsHasNoItems) {
     ASSERT_EQ(Load("; nothing here\n"), kScriptLoaded);
@@ -199,11 +199,11 @@ TEST_F(LoaderTest, ScriptWithoutSectionsHasNoItems) {
 
 TEST_F(LoaderTest, UnobtainableProgramPathGives5) {
     SetProgramPathSource(FailingProgramPath);
-    EXPECT_EQ(LoadInstallScript(), kMsgSystemError);
+    EXPECT_EQ(LoadInstallScript(), IDS_SYSTEM_ERROR);
     // A path that does not fit the 260-byte buffer is no path either.
     SetProgramPathSource(FakeProgramPath);
     g_programPath = "C:\\" + std::string(300, 'x') + "\\Tarsik.exe";
-    EXPECT_EQ(LoadInstallScript(), kMsgSystemError);
+    EXPECT_EQ(LoadInstallScript(), IDS_SYSTEM_ERROR);
 }
 
 TEST_F(LoaderTest, SectionAndKeyNamesIgnoreCase) {
@@ -287,7 +287,7 @@ class InvalidScriptTest : public LoaderTest, public ::testing::WithParamInterfac
 
 TEST_P(InvalidScriptTest, Gives11AndTracesTheKey) {
     std::string trace;
-    EXPECT_EQ(LoadTraced(GetParam().script, &trace), kMsgScriptInvalid);
+    EXPECT_EQ(LoadTraced(GetParam().script, &trace), IDS_SCRIPT_INVALID);
     EXPECT_EQ(trace.rfind(GetParam().traced, 0), 0u) << trace;
     EXPECT_EQ(trace.find('\n'), trace.size() - 1) << "exactly one line: " << trace;
 }
@@ -385,7 +385,7 @@ TEST_F(LoaderTest, TooLongJoinedDestinationIsRefused) {
     std::string script = "[Misc]\nItems=1\nItem1=A\n[Misc Files]\n" + Pieces("A", 1) +
                          "A DstDir=" + std::string(250, 'd') + "\nA AddWindowsDir=1\n";
     std::string trace;
-    EXPECT_EQ(LoadTraced(script, &trace), kMsgScriptInvalid);
+    EXPECT_EQ(LoadTraced(script, &trace), IDS_SCRIPT_INVALID);
     EXPECT_NE(trace.find("[Misc Files] A AddWindowsDir"), std::string::npos) << trace;
 }
 
