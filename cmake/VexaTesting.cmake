@@ -56,3 +56,30 @@ function(vexa_add_gtest)
     endif()
   endforeach()
 endfunction()
+
+# vexa_add_x11_test(NAME name TARGET program [ARGS ...] [LOCALE loc] [ENV ...]
+#                   [TIMEOUT s] [DESKTOP])
+# Runs an already defined test program through Wine's X11 driver on a
+# private Xvfb display (cmake/with-xvfb), in the build tree's X11 prefix;
+# DESKTOP starts Wine's desktop first. The X11 prefix has one wineserver
+# per display, so its users take turns.
+function(vexa_add_x11_test)
+  cmake_parse_arguments(X "DESKTOP" "NAME;TARGET;LOCALE;TIMEOUT" "ARGS;ENV" ${ARGN})
+  if(NOT X_LOCALE)
+    set(X_LOCALE en_US.UTF-8)
+  endif()
+  if(NOT X_TIMEOUT)
+    set(X_TIMEOUT 180)
+  endif()
+  set(flags)
+  if(X_DESKTOP)
+    set(flags --desktop)
+  endif()
+  add_test(NAME ${X_NAME}
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/with-xvfb ${flags} ${VEXA_WINEPREFIX}-x11
+            ${CMAKE_BINARY_DIR}/wine-run $<TARGET_FILE:${X_TARGET}> --gtest_color=no ${X_ARGS})
+  set_tests_properties(${X_NAME} PROPERTIES
+    ENVIRONMENT "VEXA_LOCALE=${X_LOCALE};VEXA_WINE_GRAPHICS=x11;${X_ENV}"
+    TIMEOUT ${X_TIMEOUT}
+    RESOURCE_LOCK vexa_wineprefix_x11)
+endfunction()

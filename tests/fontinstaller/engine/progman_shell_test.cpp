@@ -1,5 +1,5 @@
 // A Misc item entered into a program group by Wine's own shell, which serves
-// "PROGMAN" while its desktop runs (started by with-wine-desktop).
+// "PROGMAN" while its desktop runs (started by cmake/with-xvfb --desktop).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
