@@ -14,6 +14,9 @@ if(CMAKE_CROSSCOMPILING)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 endif()
 
+# Debian's mscompress makes the SZDD-compressed test data.
+find_program(VEXA_MSCOMPRESS mscompress REQUIRED)
+
 set(VEXA_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
