@@ -17,12 +17,13 @@ void CALLBACK SoonTimer(HWND, UINT, UINT_PTR id, DWORD) {
     if (action) action();
 }
 
-}  // namespace
-
+// Runs `action` from inside the modal loop the thread enters next.
 void RunSoon(const std::function<void()>& action) {
     g_soon = action;
     SetTimer(nullptr, 0, 10, SoonTimer);
 }
+
+}  // namespace
 
 INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& script) {
     bool ran = false;

@@ -15,10 +15,6 @@ namespace choosertest {
 // open, it is cancelled. Returns what the dialog ended with.
 INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& script);
 
-// Runs `action` from inside whatever modal loop the thread enters next (a
-// thread timer), e.g. to answer a dialog that `action`'s caller opens.
-void RunSoon(const std::function<void()>& action);
-
 // The client rectangle of `child` in its parent's client coordinates.
 RECT ChildRect(HWND child);
 

@@ -1,5 +1,6 @@
 // The real chooser dialog, in-process: start state, choices, texts under the
 // running code page, layout, icon, About box, and how it ends.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,12 +9,12 @@
 
 #include "chooser_driver.h"
 #include "chooser_window.h"
+#include "dialog_watch.h"
 #include "resource_ids.h"
 #include "setup_path.h"
 
 using choosertest::ChildRect;
 using choosertest::RunChooser;
-using choosertest::RunSoon;
 using choosertest::WindowText;
 
 namespace {
@@ -229,26 +230,16 @@ TEST(ChooserWindow, UsesTheProgramIconEverywhere) {
 
 TEST(ChooserWindow, AboutBoxOpensFromTheSystemCommandAndLeavesTheChooserAsItWas) {
     ChooserWindow chooser(Self());
-    std::wstring aboutTitle, aboutText, aboutOk;
-    bool aboutOwnedByChooser = false;
+    std::vector<vexatest::SeenDialog> seen;
+    HWND chooserWindow = nullptr;
     RunChooser(chooser, [&](HWND dialog) {
+        chooserWindow = dialog;
         Click(dialog, 1004);
         RECT before;
         GetWindowRect(dialog, &before);
 
-        RunSoon([&] {
-            HWND about = FindAboutBox(dialog);
-            if (about == nullptr) return;
-            aboutTitle = WindowText(about);
-            aboutOwnedByChooser = true;
-            for (HWND child = GetWindow(about, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-                if (WindowText(child) == L"Orvane Version 1.0") aboutText = WindowText(child);
-            }
-            aboutOk = WindowText(GetDlgItem(about, IDOK));
-            SendDlgItemMessageW(about, IDOK, BM_CLICK, 0, 0);
-        });
         // Only the high twelve bits name a system command.
-        SendMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0);
+        seen = vexatest::AnswerDialogs([&] { SendMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0); });
 
         EXPECT_EQ(FindAboutBox(dialog), nullptr);
         EXPECT_TRUE(IsWindow(dialog));
@@ -260,10 +251,11 @@ TEST(ChooserWindow, AboutBoxOpensFromTheSystemCommandAndLeavesTheChooserAsItWas)
         EXPECT_EQ(CheckedChoice(dialog), 1004);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
     });
-    EXPECT_EQ(aboutTitle, L"關於 Orvane");
-    EXPECT_EQ(aboutText, L"Orvane Version 1.0");
-    EXPECT_EQ(aboutOk, L"確定");
-    EXPECT_TRUE(aboutOwnedByChooser);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"關於 Orvane");
+    EXPECT_THAT(seen[0].texts, testing::Contains(L"Orvane Version 1.0"));
+    EXPECT_EQ(seen[0].pressedText, L"確定");
+    EXPECT_EQ(seen[0].owner, chooserWindow);
 }
 
 TEST(ChooserWindow, CancelEscapeAndCloseEndItAsCancelled) {

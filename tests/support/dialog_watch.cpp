@@ -41,13 +41,23 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM) {
     w.handled.push_back(window);
     SeenDialog dialog;
     dialog.caption = TextOf(window);
+    dialog.owner = GetWindow(window, GW_OWNER);
     EnumChildWindows(window, CollectStatic, reinterpret_cast<LPARAM>(&dialog));
     size_t n = w.seen.size();
     dialog.pressed = n < w.buttons.size() ? w.buttons[n] : IDOK;
+    HWND button = GetDlgItem(window, dialog.pressed);
+    if (button != nullptr) dialog.pressedText = TextOf(button);
     w.seen.push_back(dialog);
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(dialog.pressed, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(window, dialog.pressed)));
     return FALSE;
+}
+
+// Dialogs already open (a dialog under test that opens the boxes) are not
+// answered.
+BOOL CALLBACK NoteExisting(HWND window, LPARAM param) {
+    reinterpret_cast<Watch*>(param)->handled.push_back(window);
+    return TRUE;
 }
 
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -59,6 +69,7 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 std::vector<SeenDialog> AnswerDialogs(const std::function<void()>& action, std::vector<int> buttons) {
     Watch watch;
     watch.buttons = std::move(buttons);
+    EnumThreadWindows(GetCurrentThreadId(), NoteExisting, reinterpret_cast<LPARAM>(&watch));
     Watch* outer = g_watch;
     g_watch = &watch;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, OnTimer);
