@@ -101,28 +101,50 @@ public:
             startup.dwFlags = STARTF_USESTDHANDLES;
             startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
         }
-        BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      startDirectory_.c_str(), &startup, &process_);
-        DWORD error = GetLastError();
+        BOOL started = FALSE;
+        DWORD error = 0;
+        // Wine answers ERROR_INTERNAL_ERROR when a new process dies in its
+        // start-up, before any code of the program ran; seen once in some
+        // hundreds of starts while other processes of the prefix came and
+        // went. That is the platform's hiccup, not the chooser's: one more try.
+        for (int attempt = 0; attempt < 2 && !started; ++attempt) {
+            started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                     startDirectory_.c_str(), &startup, &process_);
+            error = started ? 0 : GetLastError();
+            if (error != ERROR_INTERNAL_ERROR) break;
+        }
         if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
         if (!started) {
-            ADD_FAILURE() << "could not start Orvane.exe: " << error;
+            ADD_FAILURE() << "could not start Orvane.exe: error " << error;
             return nullptr;
         }
+        // The window is driven only once the chooser waits for input: its
+        // dialog is then initialised and its modal loop runs.
+        DWORD startTime = GetTickCount();
+        DWORD idle = WaitForInputIdle(process_.hProcess, 15000);
         FindState state = {process_.dwProcessId, nullptr};
-        for (int i = 0; i < 300 && state.found == nullptr; ++i) {
+        while (state.found == nullptr && GetTickCount() - startTime < 15000) {
             EnumWindows(FindChooser, reinterpret_cast<LPARAM>(&state));
             if (state.found == nullptr) Sleep(50);
         }
+        if (state.found == nullptr)
+            ADD_FAILURE() << "no chooser window after " << GetTickCount() - startTime << " ms (input idle: " << idle
+                          << ", still running: " << (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) << ")";
         return state.found;
     }
 
-    // Waits for the chooser to end; true when it did, with exit code 0.
-    bool WaitForExit() {
-        if (WaitForSingleObject(process_.hProcess, 15000) != WAIT_OBJECT_0) return false;
+    // Waits for the chooser to end, with exit code 0.
+    testing::AssertionResult WaitForExit() {
+        DWORD startTime = GetTickCount();
+        DWORD waited = WaitForSingleObject(process_.hProcess, 15000);
+        if (waited != WAIT_OBJECT_0)
+            return testing::AssertionFailure() << "the chooser still runs after " << GetTickCount() - startTime
+                                               << " ms (wait result " << waited << ")";
         DWORD code = 1;
-        GetExitCodeProcess(process_.hProcess, &code);
-        return code == 0;
+        if (!GetExitCodeProcess(process_.hProcess, &code))
+            return testing::AssertionFailure() << "no exit code: error " << GetLastError();
+        if (code != 0) return testing::AssertionFailure() << "the chooser ended with code " << code;
+        return testing::AssertionSuccess();
     }
 
     // The stand-ins' records: waits up to `milliseconds` for the first.
