@@ -1,8 +1,8 @@
-// Answers the dialogs and message boxes that code under test opens on this
-// thread, one responder per appearance: a thread timer, running inside their
-// modal loops, hands each dialog that waits for the user to the next
-// responder (which may read it and type into it) and presses the button it
-// returns. A dialog that stays open after its answer is answered again.
+// Answers the dialogs and message boxes that code under test opens: a
+// thread timer, running inside their modal loops, hands each dialog that
+// waits for the user to the next responder, which may read it and type into
+// it, and presses the button the responder returns. A dialog that stays
+// after its answer (it showed a box) is answered again once it is enabled.
 #pragma once
 
 #include <windows.h>
@@ -15,26 +15,19 @@ namespace shelltest {
 
 using Responder = std::function<int(HWND dialog)>;
 
-// Runs action with the responders in force; a dialog beyond them is closed
-// with IDCANCEL. Returns how many dialogs appeared.
-int RespondToDialogs(const std::function<void()>& action, std::vector<Responder> responders);
+// Runs action; dialogs beyond the responders are closed with IDCANCEL.
+void RespondToDialogs(const std::function<void()>& action, std::vector<Responder> responders);
 
-// What a dialog showed, as its responder saw it.
+// What a dialog (of any process) shows: its caption, control 100 or else a
+// box's message, and control 101 in the system code page.
 struct Shown {
-    std::wstring caption;
-    std::wstring text;      // control 100 of the installer's dialogs, or a box's message
-    std::string directory;  // control 101 (system code page), when there is one
+    std::wstring caption, text;
+    std::string field;
 };
 Shown Read(HWND dialog);
 
-// A responder that records the dialog into *seen, types `typed` into
-// control 101 (unless nullptr) and presses `button`.
+// Records the dialog into *seen, types `typed` (unless nullptr) into control
+// 101, and presses `button`.
 Responder Answer(std::vector<Shown>* seen, int button, const char* typed = nullptr);
-
-// Window text through the wide API.
-std::wstring WideText(HWND window);
-
-// UTF-8 as UTF-16.
-std::wstring Wide(const std::string& utf8);
 
 }  // namespace shelltest
