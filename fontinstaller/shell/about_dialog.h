@@ -1,0 +1,7 @@
+// The About dialog (template 1).
+#pragma once
+
+#include <windows.h>
+
+// Shows it modally, owned by owner; any command closes it.
+void ShowAboutDialog(HWND owner);

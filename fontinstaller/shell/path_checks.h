@@ -1,0 +1,32 @@
+// The checks that the destination dialog applies to a typed directory, and
+// the bounded copy of a typed path. Paths are ANSI text in the system's code
+// page: every look for a backslash or a colon walks whole characters, since
+// the second byte of a double-byte character may be either.
+#pragma once
+
+#include "install_script.h"
+
+// Makes `path` (capacity kPathCapacity) absolute, relative to the process's
+// current directory:
+//   empty            the current directory
+//   \text            the current drive, then the text ("\:" excepted)
+//   X:\text          unchanged
+//   X:text           the current directory of drive X, then the text;
+//                    unchanged when that drive has none
+//   text             the current directory, then the text
+// Returns 1; 0 when the result would not fit 259 characters, and `path` is
+// then empty (an empty path is never a valid directory).
+int MakeFullPath(char* path);
+
+// Removes a trailing backslash unless it follows a colon (C:\ keeps it).
+void StripTrailingBackslash(char* path);
+
+// 1 when the process can make `path` its current directory and it is not
+// the installer's own directory; 0 for an empty path, for a drive that
+// cannot be made current, and otherwise. The current directory is the same
+// afterwards.
+int IsValidDirectory(const char* path);
+
+// Copies at most capacity-1 bytes of text, cut at a whole character of the
+// system's code page. Returns 1 when the whole text fitted.
+int CopyWholeCharacters(char* target, int capacity, const char* text);

@@ -1,0 +1,236 @@
+// The main dialog and the background as the program runs them: InstallerMain
+// in this process, driven by posted input from a timer, its dialogs and
+// boxes answered as a user would. Runs under code page 950 and again under
+// 1252, where the installer's Chinese texts must read the same.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialog_answers.h"
+#include "install_script.h"
+#include "installer_main.h"
+#include "installer_windows.h"
+#include "messages.h"
+#include "registry_redirect.h"
+#include "resource_ids.h"
+#include "scratch_dir.h"
+#include "shell_ui.h"
+#include "text_files.h"
+
+using shelltest::Answer;
+using shelltest::Shown;
+using vexatest::RegistryRedirect;
+
+namespace {
+
+const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+
+std::string g_programPath;
+DWORD ProgramPath(char* buffer, DWORD capacity) {
+    return static_cast<DWORD>(std::snprintf(buffer, capacity, "%s", g_programPath.c_str()));
+}
+
+// Steps run in turn from a timer while the installer runs; a step returns
+// false to be tried again on the next tick.
+using Step = std::function<bool()>;
+std::vector<Step> g_steps;
+size_t g_next = 0;
+DWORD g_started = 0;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_next < g_steps.size() && g_steps[g_next]()) ++g_next;
+    // Whatever goes wrong, the installer ends.
+    if (GetTickCount() - g_started > 20000 && g_shell.mainDialog) PostMessageW(g_shell.mainDialog, WM_CLOSE, 0, 0);
+}
+
+HWND Control(int id) { return GetDlgItem(g_shell.mainDialog, id); }
+std::wstring Text(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+void Key(int key) {
+    PostMessageW(Control(IDC_ITEM_LIST), WM_KEYDOWN, key, 1);
+    PostMessageW(Control(IDC_ITEM_LIST), WM_KEYUP, key, 0xC0000001);
+}
+// Once the main dialog waits for the user again, after `boxes` dialogs.
+Step When(size_t boxes, const std::vector<Shown>* seen, std::function<void()> action) {
+    return [=] {
+        HWND dialog = g_shell.mainDialog;
+        if (!dialog || !IsWindowVisible(dialog) || !IsWindowEnabled(dialog) || (seen && seen->size() < boxes))
+            return false;
+        action();
+        return true;
+    };
+}
+
+class InstallerWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        disc_ = scratch_.MakeDir("disc");
+        target_ = scratch_.MakeDir("target");
+        ASSERT_TRUE(vexatest::WriteTextFile(disc_ + "\\VEXA95.INI",
+                                            "[Fonts]\nFonts=2\nFont1=漢字楷書\nFont2=功夫明體\n[Font Files]\n"
+                                            "漢字楷書 Files=1\n漢字楷書 FontName=Halvex Kai\n漢字楷書 File1=KAI.TTF\n"
+                                            "漢字楷書 Disk1=1\n功夫明體 Files=1\n功夫明體 FontName=Halvex Ming\n"
+                                            "功夫明體 File1=MING.TTF\n功夫明體 Disk1=1\n[TTEs]\nFonts=1\nFont1=外字集\n"
+                                            "[TTE Files]\n外字集 Files=1\n外字集 FontName=Halvex Kai\n外字集 AFiles=1\n"
+                                            "外字集 AFontName1=Halvex Kai\n外字集 File1=EUDC.TTE\n外字集 Disk1=1\n",
+                                            950));
+        ASSERT_TRUE(vexatest::WriteBytes(disc_ + "\\MING.TTF", vexatest::DataBytes("MONO.TTF")));
+        g_programPath = disc_ + "\\Tarsik.exe";
+        SetProgramPathSource(ProgramPath);
+    }
+    void TearDown() override {
+        Reset();
+        SetProgramPathSource(nullptr);
+    }
+    // Ready for another start of the installer in this process.
+    void Reset() {
+        UnregisterClassW(L"cfinst", GetModuleHandleW(nullptr));
+        UnregisterClassW(L"cfinst-Bk", GetModuleHandleW(nullptr));
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    // The installer's exit code with the steps and responders; -1 when not
+    // every step ran.
+    int Run(std::vector<Step> steps, std::vector<shelltest::Responder> responders = {}) {
+        g_steps = std::move(steps);
+        g_next = 0;
+        g_started = GetTickCount();
+        UINT_PTR timer = SetTimer(nullptr, 0, 40, RunStep);
+        int code = -2;
+        shelltest::RespondToDialogs([&] { code = InstallerMain(GetModuleHandleW(nullptr), nullptr, nullptr, 0); },
+                                    std::move(responders));
+        KillTimer(nullptr, timer);
+        return g_next == g_steps.size() ? code : -1;
+    }
+
+    vexatest::ScratchDir scratch_;
+    std::string disc_, target_;
+};
+
+TEST_F(InstallerWindows, ListsTheFontsAsksForASelectionOpensAboutAndInstallsOnDoubleClick) {
+    RegistryRedirect registry;
+    ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKey));
+    std::vector<Shown> seen;
+    std::wstring title, status, statusAfter;
+    std::vector<std::wstring> entries;
+    int code =
+        Run({When(0, nullptr,
+                  [&] {
+                      title = Text(g_shell.mainDialog);
+                      status = Text(Control(IDC_STATUS));
+                      wchar_t entry[80];
+                      for (int i = 0; SendMessageW(Control(IDC_ITEM_LIST), LB_GETTEXT, i, (LPARAM)entry) > 0; ++i)
+                          entries.push_back(entry);
+                      Key(VK_RETURN);  // Install with nothing selected
+                  }),
+             When(1, &seen, [] { Key(VK_F1); }),
+             When(2, &seen,
+                  [] {  // a double click on the second entry
+                      RECT item;
+                      SendMessageW(Control(IDC_ITEM_LIST), LB_GETITEMRECT, 1, (LPARAM)&item);
+                      LPARAM at = MAKELPARAM(item.left + 5, item.top + 2);
+                      for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+                          PostMessageW(Control(IDC_ITEM_LIST), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+                  }),
+             When(4, &seen,
+                  [&] {
+                      statusAfter = Text(Control(IDC_STATUS));
+                      Key(VK_ESCAPE);
+                  })},
+            {Answer(&seen, IDOK), Answer(&seen, IDOK), Answer(&seen, IDOK, target_.c_str()), Answer(&seen, IDOK)});
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(title, L"HalvexSorvel字型Win95'安裝程式");
+    EXPECT_EQ(entries, (std::vector<std::wstring>{L"漢字楷書", L"功夫明體", L"外字集"}));
+    EXPECT_EQ(status, L"請選擇安裝之項目。");
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].caption, L"HalvexSorvel字型Win 95'安裝程式");
+    EXPECT_EQ(seen[0].text, L"必須先選擇字型 !");
+    EXPECT_EQ(seen[1].caption, L"關於HalvexSorvel字型Win95'安裝程式");
+    EXPECT_EQ(seen[1].field, "Jul 18 1997");  // control 101 of About
+    EXPECT_EQ(seen[2].text, L"請你輸入HalvexSorvel字形目的目錄：");
+    EXPECT_EQ(seen[3].text, L"安裝完成 ! 謝謝您使用合法之Halvex字型軟體 。");
+    EXPECT_EQ(statusAfter, L"");
+    EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, kFontsKey, "Halvex Ming"), target_ + "\\MING.TTF");
+}
+
+TEST_F(InstallerWindows, EveryWayOutEndsTheProgramWithZero) {
+    const std::function<void()> ways[] = {
+        [] { PostMessageW(Control(IDCANCEL), BM_CLICK, 0, 0); },
+        [] { Key(VK_ESCAPE); },
+        [] { PostMessageW(g_shell.mainDialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
+    };
+    for (const auto& leave : ways) {
+        HWND background = nullptr;
+        EXPECT_EQ(Run({When(0, nullptr, [&] { background = g_shell.backgroundWindow, leave(); })}), 0);
+        EXPECT_TRUE(background && !IsWindow(background));
+        EXPECT_EQ(FindWindowW(L"cfinst", nullptr), nullptr);
+        Reset();
+    }
+}
+
+// A 32-bit top-down DIB section in a memory device context.
+struct Canvas {
+    Canvas(int width, int height) : width(width) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        SelectObject(dc, bitmap);
+    }
+    ~Canvas() {
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    unsigned at(int x, int y) const { return bits[y * width + x] & 0xFFFFFF; }
+    int width;
+    HDC dc;
+    HBITMAP bitmap;
+    unsigned* bits = nullptr;
+};
+
+TEST_F(InstallerWindows, BackgroundRepeatsTheTileFromTheTopLeftCorner) {
+    g_shell.instance = GetModuleHandleW(nullptr);
+    UseShellUi();
+    ASSERT_TRUE(RegisterWindowClasses(g_shell.instance));
+    ASSERT_EQ(CreateInstallerWindows(g_shell.instance), 1);
+    BITMAP size;
+    ASSERT_TRUE(GetObjectW(g_shell.tile, sizeof size, &size));
+    ASSERT_EQ(size.bmWidth, 160);
+    ASSERT_EQ(size.bmHeight, 160);
+    Canvas tile(160, 160);
+    HDC source = CreateCompatibleDC(nullptr);
+    SelectObject(source, g_shell.tile);
+    BitBlt(tile.dc, 0, 0, 160, 160, source, 0, 0, SRCCOPY);
+    DeleteDC(source);
+
+    const unsigned kUntouched = 0xFF00FF;
+    const RECT clips[] = {{0, 0, 500, 400}, {170, 30, 390, 333}};
+    for (const RECT& clip : clips) {
+        Canvas screen(500, 400);
+        std::fill(screen.bits, screen.bits + 500 * 400, kUntouched);
+        IntersectClipRect(screen.dc, clip.left, clip.top, clip.right, clip.bottom);
+        EXPECT_EQ(SendMessageW(g_shell.backgroundWindow, WM_ERASEBKGND, (WPARAM)screen.dc, 0), 1);
+        int wrong = 0;
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 500; ++x) {
+                POINT p = {x, y};
+                wrong += screen.at(x, y) != (PtInRect(&clip, p) ? tile.at(x % 160, y % 160) : kUntouched);
+            }
+        EXPECT_EQ(wrong, 0) << "clip from " << clip.left << "," << clip.top;
+    }
+    DestroyInstallerWindows();
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// The built Tarsik.exe, started from a scratch disc as a process of its own
+// and driven from outside by window class, title and control id.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "dialog_answers.h"
+#include "scratch_dir.h"
+#include "text_files.h"
+
+namespace {
+
+const wchar_t kCaption[] = L"HalvexSorvel字型Win 95'安裝程式";
+
+std::wstring Wide(const std::string& ansi) {
+    wchar_t wide[1024];
+    return MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, 1024) > 0 ? wide : L"";
+}
+
+// Visible top-level windows of a class (and caption) in a process (0: any).
+std::vector<HWND> Windows(DWORD processId, const wchar_t* cls, const wchar_t* caption = nullptr) {
+    struct Search {
+        DWORD processId;
+        const wchar_t *cls, *caption;
+        std::vector<HWND> found;
+    } search = {processId, cls, caption, {}};
+    EnumWindows(
+        [](HWND window, LPARAM param) {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t cls[32] = {};
+            GetClassNameW(window, cls, 32);
+            if ((!s->processId || owner == s->processId) && !lstrcmpW(cls, s->cls) && IsWindowVisible(window) &&
+                (!s->caption || shelltest::Read(window).caption == s->caption))
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitFor(DWORD processId, const wchar_t* cls, const wchar_t* caption = nullptr) {
+    for (int i = 0; i < 300; ++i, Sleep(50)) {
+        auto found = Windows(processId, cls, caption);
+        if (!found.empty()) return Sleep(150), found[0];  // let it settle into its loop
+    }
+    return nullptr;
+}
+
+void Press(HWND window, int id) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// A scratch disc with Tarsik.exe, and the installers started from it.
+class Disc : public vexatest::ScratchDir {
+public:
+    Disc() : dir(MakeDir("disc")) {
+        std::wstring exe = L"Z:";
+        for (const char* p = TARSIK_EXE; *p; ++p) exe += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+        EXPECT_TRUE(CopyFileW(exe.c_str(), Wide(dir + "\\Tarsik.exe").c_str(), FALSE));
+    }
+    ~Disc() {
+        for (PROCESS_INFORMATION& p : started_) {
+            if (WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(p.hProcess, 99);
+            CloseHandle(p.hProcess), CloseHandle(p.hThread);
+        }
+    }
+    // Starts an installer with NUL standard handles; its process id.
+    DWORD Start() {
+        std::wstring commandLine = L"\"" + Wide(dir) + L"\\Tarsik.exe\"";
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, 0, &inherit, OPEN_EXISTING, 0, nullptr);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+        PROCESS_INFORMATION p = {};
+        BOOL ok = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, Wide(path()).c_str(),
+                                 &startup, &p);
+        CloseHandle(nul);
+        if (ok) started_.push_back(p);
+        return ok ? p.dwProcessId : 0;
+    }
+    // The n-th installer's exit code once it has ended, -1 when it has not.
+    long ExitCode(size_t n, DWORD wait = 15000) {
+        DWORD code = 1;
+        if (WaitForSingleObject(started_[n].hProcess, wait) != WAIT_OBJECT_0) return -1;
+        GetExitCodeProcess(started_[n].hProcess, &code);
+        return static_cast<long>(code);
+    }
+    const std::string dir;
+
+private:
+    std::vector<PROCESS_INFORMATION> started_;
+};
+
+std::set<std::string> TempFiles() {
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(dir) + "tmp*.tmp").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        names.insert(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return names;
+}
+
+TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
+    Disc disc;
+    // A name of this run's own: the installer refuses a font already named.
+    const std::string fontName = "Halvex Mono Test " + std::to_string(GetTickCount());
+    ASSERT_TRUE(vexatest::WriteTextFile(disc.dir + "\\VEXA95.INI",
+                                        "[Fonts]\nFonts=1\nFont1=等寬體\n[Font Files]\n等寬體 Compressed=1\n"
+                                        "等寬體 Files=2\n等寬體 FontName=" +
+                                            fontName +
+                                            "\n等寬體 File1=HMONO.TT1\n"
+                                            "等寬體 Disk1=第一片\n等寬體 File2=HMONO.TT2\n等寬體 Disk2=第二片\n",
+                                        950));
+    const std::string compressed = vexatest::DataBytes("MONO.TT_");
+    const std::string disk2 = disc.MakeDir("disk 2"), target = disc.MakeDir("fonts");
+    ASSERT_TRUE(vexatest::WriteBytes(disc.dir + "\\HMONO.TT1", compressed.substr(0, compressed.size() / 2)));
+    ASSERT_TRUE(vexatest::WriteBytes(disk2 + "\\HMONO.TT2", compressed.substr(compressed.size() / 2)));
+    const std::set<std::string> tempBefore = TempFiles();
+
+    DWORD installer = disc.Start();
+    HWND main = WaitFor(installer, L"cfinst");
+    ASSERT_NE(main, nullptr);
+    SendDlgItemMessageW(main, 202, LB_SETSEL, TRUE, 0);
+    Press(main, IDOK);
+    HWND destination = WaitFor(installer, L"#32770", L"目的目錄");
+    ASSERT_NE(destination, nullptr);
+    SetDlgItemTextW(destination, 101, Wide(target).c_str());
+    Press(destination, IDOK);
+    HWND prompt = WaitFor(installer, L"#32770", L"安裝HalvexSorvel字型Win95'");
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(shelltest::Read(prompt).text, L"請放入 第二片 或將含有 HMONO.TT2 之磁片放入...");
+    SetDlgItemTextW(prompt, 101, Wide(disk2).c_str());
+    Press(prompt, IDOK);
+    HWND done = WaitFor(installer, L"#32770", kCaption);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(shelltest::Read(done).text, L"安裝完成 ! 謝謝您使用合法之Halvex字型軟體 。");
+    Press(done, IDOK);
+    Sleep(300);
+    Press(main, IDCANCEL);
+    EXPECT_EQ(disc.ExitCode(0), 0);
+
+    std::string installed;
+    ASSERT_TRUE(vexatest::ReadBytes(target + "\\HMONO.TT1", &installed));
+    EXPECT_TRUE(installed == vexatest::DataBytes("MONO.TTF")) << installed.size() << " bytes";
+    const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+    char value[MAX_PATH] = "<missing>";
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_LOCAL_MACHINE, kFontsKey, fontName.c_str(), RRF_RT_REG_SZ, nullptr, value, &size);
+    EXPECT_EQ(std::string(value), target + "\\HMONO.TT1");
+    EXPECT_EQ(TempFiles(), tempBefore);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kFontsKey, fontName.c_str());
+}
+
+TEST(TarsikExe, MissingScriptIsReportedWithoutAWindow) {
+    Disc disc;
+    DWORD installer = disc.Start();
+    HWND box = WaitFor(installer, L"#32770", kCaption);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(shelltest::Read(box).text, L"找不到起始設定檔案 !");
+    EXPECT_TRUE(Windows(installer, L"cfinst").empty() && Windows(installer, L"cfinst-Bk").empty());
+    Press(box, IDOK);
+    EXPECT_EQ(disc.ExitCode(0), 0);
+}
+
+TEST(TarsikExe, SecondInstallerBringsTheRunningOneForwardAndLeaves) {
+    Disc disc;
+    ASSERT_TRUE(vexatest::WriteTextFile(disc.dir + "\\VEXA95.INI", "[Fonts]\nFonts=0\n", 950));
+    HWND main = WaitFor(disc.Start(), L"cfinst");
+    ASSERT_NE(main, nullptr);
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(main));
+    ASSERT_NE(disc.Start(), 0u);
+    EXPECT_EQ(disc.ExitCode(1), 0);
+    for (int i = 0; i < 100 && IsIconic(main); ++i) Sleep(50);
+    EXPECT_FALSE(IsIconic(main));
+    EXPECT_EQ(Windows(0, L"cfinst").size(), 1u);
+    EXPECT_EQ(disc.ExitCode(0, 0), -1);  // the first one still runs
+    Press(main, IDCANCEL);
+    EXPECT_EQ(disc.ExitCode(0), 0);
+}
+
+}  // namespace
