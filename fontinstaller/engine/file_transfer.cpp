@@ -292,19 +292,19 @@ int CopyFileBlocks(HFILE target, HFILE source, LONG start) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, kBlockSize);
     char* buffer = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
     if (!buffer) {
-        result = 4;
+        result = IDS_NO_MEMORY;
     } else {
         LONG size = _llseek(source, 0, FILE_END);
         if (size == HFILE_ERROR || start < 0 || start > size || _llseek(source, start, FILE_BEGIN) != start) {
-            result = 2;
+            result = IDS_READ_ERROR;
         } else {
             LONG remaining = size - start;
             while (remaining > 0 && result == 0) {
                 UINT chunk = remaining < kBlockSize ? static_cast<UINT>(remaining) : kBlockSize;
                 if (_lread(source, buffer, chunk) != chunk)
-                    result = 2;
+                    result = IDS_READ_ERROR;
                 else if (_lwrite(target, buffer, chunk) != chunk)
-                    result = 3;
+                    result = IDS_WRITE_ERROR;
                 else
                     remaining -= chunk;
             }

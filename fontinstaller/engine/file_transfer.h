@@ -63,5 +63,6 @@ HFILE OpenPieceFile(const char* path, OpenMode mode);
 const char* LastOpenedPiece();
 
 // Copies source from start to its end onto target's current position in
-// 32,767-byte chunks: 0 done, 2 read error, 3 write error, 4 no buffer.
+// 32,767-byte chunks: 0 done, or the number of the warning that says why not:
+// IDS_READ_ERROR (2), IDS_WRITE_ERROR (3), IDS_NO_MEMORY (4, no buffer).
 int CopyFileBlocks(HFILE target, HFILE source, LONG start);
