@@ -196,7 +196,8 @@ std::string Serialise(const std::vector<Section>& sections) {
     return text;
 }
 
-// A line of the script whose key ends with the suffix, or nullptr.
+// A line of the script whose key ends with one of the suffixes ("" for
+// any line), or nullptr.
 Line* FindLine(ScriptCase& c, Random& r, const std::vector<std::string>& suffixes) {
     std::vector<Line*> found;
     for (Section& s : c.sections)
@@ -210,89 +211,72 @@ Line* FindLine(ScriptCase& c, Random& r, const std::vector<std::string>& suffixe
 
 enum Expect { Loads, Refused, Either };
 
-// Applies one mutation; returns what the load must give.
+// Applies one mutation to the script and writes it as text; returns what
+// the load must give.
 Expect Mutate(ScriptCase& c, Random& r, std::string* text, std::string* what) {
+    static const std::vector<std::string> kNumbers = {"Items", "Fonts", "Tbls", " Files", " AFiles", " Size"};
     static const std::vector<std::string> kRequired = {" Files",    " File1",  " Disk1",
                                                        " FontName", " AFiles", " AFontName1"};
+    const int kind = r.Below(12);
     Line* line = nullptr;
-    switch (r.Below(12)) {
+    Expect expect = Either;
+    switch (kind) {
     case 0:
         *what = "none";
-        *text = Serialise(c.sections);
-        return Loads;
-    case 1: {  // a count past its limit
+        break;
+    case 1: {
         int k = r.Below(4);
         *what = "count over the limit";
-        c.sections[2 * k].lines[0].value = std::to_string(kCategories[k].limit + r.Between(1, 1000));
+        line = &c.sections[2 * k].lines[0];
+        line->value = std::to_string(kCategories[k].limit + r.Between(1, 1000));
         break;
     }
-    case 2:  // a negative number where the script wants a count or a size
+    case 2:
         *what = "negative number";
-        line = FindLine(c, r, {"Items", "Fonts", "Tbls", " Files", " AFiles", " Size"});
-        if (!line) return *text = Serialise(c.sections), Loads;
-        line->value = r.Pick<std::string>({"-1", "-2147483648", "-7"});
+        if ((line = FindLine(c, r, kNumbers))) line->value = r.Pick<std::string>({"-1", "-2147483648", "-7"});
         break;
-    case 3:  // an empty required value
-    case 4:  // a missing required key
+    case 3:
+    case 4:
         *what = "required value empty or missing";
-        line = FindLine(c, r, kRequired);
-        if (!line) return *text = Serialise(c.sections), Loads;
-        if (r.Chance(50))
-            line->value.clear();
-        else
-            line->key += "X";
-        break;
-    case 5:  // more pieces than the script may have
-        *what = "more than 60 pieces";
-        line = FindLine(c, r, {" Files"});
-        if (!line) return *text = Serialise(c.sections), Loads;
-        line->value = std::to_string(61 + r.Below(100));
-        break;
-    case 6:  // a huge number anywhere a number is read
-        *what = "huge number";
-        line = FindLine(c, r, {"Items", "Fonts", "Tbls", " Files", " AFiles", " Size", " Compressed", "WindowsDir"});
-        if (line) line->value = r.Pick<std::string>({"99999999999", "4294967297", "2147483648", "-99999999999"});
-        *text = Serialise(c.sections);
-        return Either;
-    case 7: {  // a long value, of any key
-        *what = "long value";
-        Section& s = c.sections[r.Below(static_cast<int>(c.sections.size()))];
-        if (s.lines.empty()) return *text = Serialise(c.sections), Loads;
-        s.lines[r.Below(static_cast<int>(s.lines.size()))].value = std::string(r.Between(72, 3000), 'L');
-        *text = Serialise(c.sections);
-        return Either;
-    }
-    case 8: {  // a Big5 character across the end of a field's buffer
-        *what = "lead byte at a buffer's end";
-        Section& s = c.sections[r.Below(static_cast<int>(c.sections.size()))];
-        if (s.lines.empty()) return *text = Serialise(c.sections), Loads;
-        int capacity = r.Pick<int>({kNameCapacity, kPathCapacity, kDiskLabelCapacity});
-        s.lines[r.Below(static_cast<int>(s.lines.size()))].value = std::string(capacity - 2, 'B') + Big5("功許");
-        *text = Serialise(c.sections);
-        return Either;
-    }
-    case 9: {  // binary garbage over or into the text
-        *what = "binary garbage";
-        *text = Serialise(c.sections);
-        for (int n = r.Between(1, 20); n > 0 && !text->empty(); --n) {
-            size_t at = r.Below(static_cast<int>(text->size()));
+        if ((line = FindLine(c, r, kRequired))) {
             if (r.Chance(50))
-                (*text)[at] = static_cast<char>(r.Below(256));
+                line->value.clear();
             else
-                text->insert(at, r.Bytes(r.Between(1, 8)));
+                line->key += "X";
         }
-        return Either;
-    }
-    case 10: {  // a missing section
+        break;
+    case 5:
+        *what = "more than 60 pieces";
+        if ((line = FindLine(c, r, {" Files"}))) line->value = std::to_string(61 + r.Below(100));
+        break;
+    case 6:
+        *what = "huge number";
+        if ((line = FindLine(c, r, kNumbers)))
+            line->value = r.Pick<std::string>({"99999999999", "4294967297", "2147483648", "-99999999999"});
+        break;
+    case 7:
+        *what = "long value";
+        if ((line = FindLine(c, r, {""}))) line->value = std::string(r.Between(72, 3000), 'L');
+        break;
+    case 8:  // a Big5 character across the end of a field's buffer
+        *what = "lead byte at a buffer's end";
+        if ((line = FindLine(c, r, {""})))
+            line->value =
+                std::string(r.Pick<int>({kNameCapacity, kPathCapacity, kDiskLabelCapacity}) - 2, 'B') + Big5("功許");
+        break;
+    case 9:
+        *what = "binary garbage";  // over or into the text, below
+        break;
+    case 10: {
         int index = r.Below(static_cast<int>(c.sections.size()));
-        bool list = index % 2 == 0;
-        bool hasItems = c.counts[index / 2] > 0;
-        *what = list ? "list section missing" : "detail section missing";
+        *what = index % 2 == 0 ? "list section missing" : "detail section missing";
+        // Without its list a category has no items; without its details an
+        // item has no pieces.
+        expect = index % 2 == 0 || c.counts[index / 2] == 0 ? Loads : Refused;
         c.sections.erase(c.sections.begin() + index);
-        *text = Serialise(c.sections);
-        return list || !hasItems ? Loads : Refused;
+        break;
     }
-    default: {  // lines dropped or doubled
+    default: {
         *what = "lines dropped or doubled";
         Section& s = c.sections[r.Below(static_cast<int>(c.sections.size()))];
         for (int n = r.Between(1, 3); n > 0 && !s.lines.empty(); --n) {
@@ -302,12 +286,20 @@ Expect Mutate(ScriptCase& c, Random& r, std::string* text, std::string* what) {
             else
                 s.lines.push_back(s.lines[at]);
         }
-        *text = Serialise(c.sections);
-        return Either;
     }
     }
+    // A broken rule is refused; a mutation that found nothing to change
+    // leaves a valid script.
+    if (kind <= 5) expect = kind == 0 || !line ? Loads : Refused;
     *text = Serialise(c.sections);
-    return Refused;
+    for (int n = kind == 9 ? r.Between(1, 20) : 0; n > 0 && !text->empty(); --n) {
+        size_t at = r.Below(static_cast<int>(text->size()));
+        if (r.Chance(50))
+            (*text)[at] = static_cast<char>(r.Below(256));
+        else
+            text->insert(at, r.Bytes(r.Between(1, 8)));
+    }
+    return expect;
 }
 
 // What every loaded script holds, whatever its text was.
