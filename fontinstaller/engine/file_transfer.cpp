@@ -89,9 +89,9 @@ bool GroupInPieceTable(const FileGroup& group) {
 }
 
 // Whether one of the group's pieces, where it would be looked for now, is the
-// destination itself: creating the destination would empty it before it is
-// read (an installer run from a hard disk whose script names its own
-// directory as a destination).
+// destination itself (an installer run from a hard disk whose script names
+// its own directory as a destination): the finished file would take the
+// place of a piece it is made of.
 bool PieceIsDestination(const SourcePiece* pieces, int count, const char* destFull) {
     for (int i = 0; i < count; ++i) {
         char path[kPathCapacity], full[kPathCapacity];
