@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
     WriteAll(whole, packed.data(), packed.size());
     std::string plainCopy = out + "\\COPY.BIN", lzCopy = out + "\\LZCOPY.BIN";
 
-    TransferOptions options{ReportStandard, 0, 0};
+    const TransferOptions options{.singlePieceReport = ReportStandard};
     char destPath[kPathCapacity];
     auto transfer = [&](const FileGroup& group) {
         double start = Now();

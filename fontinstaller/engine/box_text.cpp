@@ -4,29 +4,11 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
+#include "ansi_text.h"
 #include "user_interface.h"
 
 namespace {
-
-// Drops a lead byte left at the end by the cut, which would otherwise pair
-// with the terminating NUL into a broken character.
-void TrimBrokenCharacter(char* text) {
-    size_t length = std::strlen(text);
-    size_t i = 0;
-    while (i < length) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(text[i]))) {
-            if (i + 1 >= length) {
-                text[i] = '\0';
-                return;
-            }
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-}
 
 int FormatBoxTextV(char* buffer, int capacity, const char* format, va_list args) {
     if (capacity <= 0) return 0;
@@ -36,7 +18,9 @@ int FormatBoxTextV(char* buffer, int capacity, const char* format, va_list args)
         return 0;
     }
     if (needed < capacity) return 1;
-    TrimBrokenCharacter(buffer);
+    // A cut may leave the first half of a double-byte character, which
+    // would pair with the terminating NUL into a broken one.
+    CutAtWholeCharacter(buffer);
     return 0;
 }
 

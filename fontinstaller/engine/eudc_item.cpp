@@ -16,6 +16,38 @@ namespace {
 // The current user's EUDC links for code page 950.
 constexpr char kEudcKeyPath[] = "EUDC\\950";
 
+// The links change under the system's feet: EUDC support is off while the
+// guard lives, and on again on every way out.
+class EudcSwitchedOff {
+public:
+    explicit EudcSwitchedOff(HWND owner) : owner_(owner) { SetEudcEnabled(owner_, 0); }
+    ~EudcSwitchedOff() { SetEudcEnabled(owner_, 1); }
+    EudcSwitchedOff(const EudcSwitchedOff&) = delete;
+    EudcSwitchedOff& operator=(const EudcSwitchedOff&) = delete;
+
+private:
+    HWND owner_;
+};
+
+// Writes every link name of the item with the file's registry data; 0 when
+// the key or a value cannot be written (then shown to the user).
+int WriteLinks(HWND owner, const InstallItem& item, const char* registryData) {
+    EudcSwitchedOff off(owner);
+    HKEY key = nullptr;
+    if (!OpenKeyForWriting(HKEY_CURRENT_USER, kEudcKeyPath, &key)) {
+        ShowFormattedBox(owner, "%s", "Can't Create Key EUDC\\950");
+        return 0;
+    }
+    int written = 1;
+    for (int n = 0; n < item.linkNameCount && written; ++n) {
+        const char* linkName = g_installScript.linkNames[item.firstLinkName + n];
+        written = WriteStringValue(key, linkName, registryData);
+    }
+    if (!written) ShowFormattedBox(owner, "%s", "Can't create link with TTE");
+    RegCloseKey(key);
+    return written;
+}
+
 }  // namespace
 
 int InstallEudcItem(HWND owner, int index) {
@@ -35,7 +67,8 @@ int InstallEudcItem(HWND owner, int index) {
         return 0;
     }
 
-    const TransferOptions options = {ReportNamedFiles, 0, 1};
+    const TransferOptions options = {
+        .itemName = item.name, .singlePieceReport = ReportNamedFiles, .trace = 0, .normalAttributes = 1};
     char destPath[kPathCapacity];
     TransferResult transfer =
         dataFits ? TransferFileGroup(owner, item.files, destDir, options, destPath) : TransferNoDestination;
@@ -46,26 +79,7 @@ int InstallEudcItem(HWND owner, int index) {
     if (transfer != TransferDone) return 0;
 
     SetStatus(IDS_STATUS_ADDING_FONT, item.name);
-    // The links change under the system's feet: EUDC support stays off until
-    // they are all written, on every way out.
-    SetEudcEnabled(owner, 0);
-    HKEY key = nullptr;
-    if (!OpenKeyForWriting(HKEY_CURRENT_USER, kEudcKeyPath, &key)) {
-        ShowFormattedBox(owner, "%s", "Can't Create Key EUDC\\950");
-        SetEudcEnabled(owner, 1);
-        return 0;
-    }
-    for (int n = 0; n < item.linkNameCount; ++n) {
-        const char* linkName = g_installScript.linkNames[item.firstLinkName + n];
-        if (!WriteStringValue(key, linkName, registryData)) {
-            ShowFormattedBox(owner, "%s", "Can't create link with TTE");
-            RegCloseKey(key);
-            SetEudcEnabled(owner, 1);
-            return 0;
-        }
-    }
-    RegCloseKey(key);
-    SetEudcEnabled(owner, 1);
+    if (!WriteLinks(owner, item, registryData)) return 0;
     SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
     return 1;
 }

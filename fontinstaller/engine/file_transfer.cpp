@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ansi_text.h"
 #include "box_text.h"
 #include "install_session.h"
 #include "message_ids.h"
@@ -18,6 +19,8 @@ namespace {
 
 constexpr int kBlockSize = 32767;  // the most one _lread or _lwrite moves
 
+char g_openedPiece[kPathCapacity];  // see LastOpenedPiece
+
 // Warning shown for a negative LZ32 result: 100 + the code (92..99). A code
 // outside the library's range is shown as a damaged source.
 int ExpansionWarning(LONG code) {
@@ -29,17 +32,21 @@ int ExpansionWarning(LONG code) {
 // character replaced by '_' ("FONT.TTF" -> "FONT.TT_"), or "_" appended to a
 // short extension, or "._" appended when there is none. 0 when it does not fit.
 int CompressedName(char* result, int capacity, const char* path) {
-    const char* base = std::strrchr(path, '\\');
-    base = base ? base + 1 : path;
-    const char* dot = std::strchr(base, '.');
+    const char* dot = FileNamePart(path);
+    while (*dot && *dot != '.') dot = CharNextA(dot);
+    int extension = 0;  // characters after the dot
+    const char* last = dot;
+    for (const char* p = *dot ? CharNextA(dot) : dot; *p; p = CharNextA(p)) {
+        ++extension;
+        last = p;
+    }
     int n;
-    if (!dot) {
+    if (!*dot) {
         n = std::snprintf(result, capacity, "%s._", path);
-    } else if (std::strlen(dot + 1) < 3) {
+    } else if (extension < 3) {
         n = std::snprintf(result, capacity, "%s_", path);
     } else {
-        int keep = static_cast<int>(std::strlen(path)) - 1;
-        n = std::snprintf(result, capacity, "%.*s_", keep, path);
+        n = std::snprintf(result, capacity, "%.*s_", static_cast<int>(last - path), path);
     }
     return n >= 0 && n < capacity;
 }
@@ -75,10 +82,16 @@ LONG ExpandFile(HFILE source, HFILE target, HFILE* lzHandle) {
     return written;
 }
 
+// Whether the group lies inside the script's piece table.
+bool GroupInPieceTable(const FileGroup& group) {
+    return group.pieceCount >= 1 && group.firstPiece >= 0 &&
+           group.firstPiece <= g_installScript.piecesUsed - group.pieceCount;
+}
+
 // Whether one of the group's pieces, where it would be looked for now, is the
-// destination itself: creating the destination would empty it before it is
-// read (an installer run from a hard disk whose script names its own
-// directory as a destination).
+// destination itself (an installer run from a hard disk whose script names
+// its own directory as a destination): the finished file would take the
+// place of a piece it is made of.
 bool PieceIsDestination(const SourcePiece* pieces, int count, const char* destFull) {
     for (int i = 0; i < count; ++i) {
         char path[kPathCapacity], full[kPathCapacity];
@@ -89,17 +102,180 @@ bool PieceIsDestination(const SourcePiece* pieces, int count, const char* destFu
     return false;
 }
 
+// One transfer: what it has made so far, so that one place can undo it.
+struct Transfer {
+    HWND owner;
+    const FileGroup& group;
+    const SourcePiece* pieces;
+    const TransferOptions& options;
+    OpenMode mode = OpenPlain;
+    char destFull[kPathCapacity] = "";   // the destination, fully qualified
+    char buildPath[kPathCapacity] = "";  // the new file, beside it, until it replaces it
+    HFILE build = HFILE_ERROR;
+    char joinPath[kPathCapacity] = "";  // compressed pieces joined raw, in the temporary directory
+    HFILE join = HFILE_ERROR;
+    bool copying = false;  // the pieces have started: failures are traced
+};
+
+// Whether an existing destination could be replaced: not read-only, not a
+// directory, and not held open by a program that keeps others from writing
+// or deleting it (as the system keeps a font file it is using).
+bool Replaceable(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    CloseHandle(file);
+    return true;
+}
+
+// Names the destination and creates the file the new one is built in. The
+// group's directory is created first (one level; a failure shows here).
+TransferResult PrepareDestination(Transfer* t, const char* destDir, char* destPath) {
+    CreateDirectoryA(destDir, nullptr);
+    char joined[kPathCapacity];
+    int joinedWhole = JoinPath(joined, sizeof joined, destDir, t->pieces[0].fileName);
+    if (t->options.trace) Trace("Dest %s\n", joined);
+    CopyText(destPath, kPathCapacity, joined);
+    // A cut path would name some other file: never create that one.
+    if (!joinedWhole) return TransferNoDestination;
+    DWORD length = GetFullPathNameA(joined, sizeof t->destFull, t->destFull, nullptr);
+    if (length == 0 || length >= sizeof t->destFull) return TransferNoDestination;
+    if (PieceIsDestination(t->pieces, t->group.pieceCount, t->destFull)) return TransferNoDestination;
+    if (!Replaceable(t->destFull)) return TransferNoDestination;
+
+    // The directory with its backslash, and room for "tmpXXXX.tmp" after it.
+    char directory[kPathCapacity];
+    CopyText(directory, sizeof directory, t->destFull);
+    directory[FileNamePart(directory) - directory] = '\0';
+    if (std::strlen(directory) + 11 >= sizeof t->buildPath) return TransferNoDestination;
+    if (GetTempFileNameA(directory, "tmp", 0, t->buildPath) == 0) {
+        t->buildPath[0] = '\0';
+        return TransferNoDestination;
+    }
+    t->build = _lcreat(t->buildPath, 0);
+    return t->build == HFILE_ERROR ? TransferNoDestination : TransferDone;
+}
+
+// Several compressed pieces are joined raw in a temporary file first.
+bool OpenJoinFile(Transfer* t) {
+    char tempDir[kPathCapacity];
+    DWORD length = GetTempPathA(sizeof tempDir, tempDir);
+    bool haveDir = length > 0 && length < sizeof tempDir;
+    bool named = haveDir && GetTempFileNameA(tempDir, "tmp", 0, t->joinPath) != 0;
+    if (named) t->join = _lcreat(t->joinPath, 0);
+    if (t->join == HFILE_ERROR) {
+        ShowWarning(t->owner, IDS_CANNOT_CREATE_TEMP, named ? t->joinPath : (haveDir ? tempDir : ""));
+        // GetTempFileNameA has made the (empty) file: the cleanup removes it.
+        if (!named) t->joinPath[0] = '\0';
+        return false;
+    }
+    if (t->options.trace) Trace("\tTemp File \"%s\" created\n", t->joinPath);
+    return true;
+}
+
+void ReportExpansionFailure(const Transfer& t, LONG code) {
+    if (t.options.singlePieceReport == ReportStandard)
+        ShowWarning(t.owner, ExpansionWarning(code));
+    else if (t.options.singlePieceReport == ReportNamedFiles)
+        ShowFormattedBox(t.owner, "Can't copy file [%s] to [%s]", LastOpenedPiece(), t.destFull);
+}
+
+// Every piece in order onto the write target; false when one fails (then
+// reported, or the user gave up in the disk prompt).
+bool CopyPieces(Transfer* t) {
+    t->copying = true;
+    HFILE target = t->join != HFILE_ERROR ? t->join : t->build;
+    for (int i = 0; i < t->group.pieceCount; ++i) {
+        const SourcePiece& piece = t->pieces[i];
+        HFILE source = OpenSourcePiece(t->owner, piece, t->mode);
+        if (source == HFILE_ERROR) return false;
+        SetStatus(IDS_STATUS_COPYING, piece.fileName);
+        HFILE expanding = HFILE_ERROR;
+        bool ok = true;
+        if (t->mode == OpenExpanding) {
+            SetBusyCursor(1);
+            LONG written = ExpandFile(source, target, &expanding);
+            if (written < 0) {
+                ReportExpansionFailure(*t, written);
+                ok = false;
+            }
+            SetBusyCursor(0);
+        } else {
+            int copied = CopyFileBlocks(target, source, 0);
+            if (copied != 0) {
+                ShowWarning(t->owner, copied);
+                ok = false;
+            }
+        }
+        ClosePiece(source, expanding);
+        ClearStatus();
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// Expands the joined pieces into the new file; the joined file goes.
+bool ExpandJoined(Transfer* t) {
+    _lclose(t->join);
+    t->join = HFILE_ERROR;
+    SetStatus(IDS_STATUS_EXPANDING, t->options.itemName);
+    SetBusyCursor(1);
+    HFILE joined = _lopen(t->joinPath, OF_READ);
+    HFILE lz = HFILE_ERROR;
+    LONG written = joined == HFILE_ERROR ? LZERROR_BADINHANDLE : ExpandFile(joined, t->build, &lz);
+    if (written < 0) ShowWarning(t->owner, ExpansionWarning(written));
+    if (joined != HFILE_ERROR) ClosePiece(joined, lz);
+    DeleteFileA(t->joinPath);
+    t->joinPath[0] = '\0';
+    SetBusyCursor(0);
+    if (t->options.trace) Trace("\tTemp File deleted\n");
+    return written >= 0;
+}
+
+// The one way out: closes what is open and removes what the transfer made,
+// except, on success, the destination itself.
+TransferResult Finish(Transfer* t, TransferResult result, char* destPath) {
+    if (t->join != HFILE_ERROR) _lclose(t->join);
+    if (t->build != HFILE_ERROR) _lclose(t->build);
+    t->build = HFILE_ERROR;
+    if (result == TransferDone &&
+        !MoveFileExA(t->buildPath, t->destFull, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // Taken by another program since it was looked at: it stays as it is.
+        result = TransferNoDestination;
+    }
+    if (t->joinPath[0]) {
+        DeleteFileA(t->joinPath);
+        if (t->options.trace && t->copying) Trace("\tTemp File deleted on error\n");
+    }
+    if (result == TransferDone) {
+        if (t->options.normalAttributes) SetFileAttributesA(t->destFull, FILE_ATTRIBUTE_NORMAL);
+        CopyText(destPath, kPathCapacity, t->destFull);
+        return result;
+    }
+    if (t->buildPath[0]) {
+        DeleteFileA(t->buildPath);
+        if (t->options.trace && t->copying) Trace("\tFile deleted on error\n");
+    }
+    if (result == TransferFailed) destPath[0] = '\0';
+    return result;
+}
+
 }  // namespace
 
 HFILE OpenPieceFile(const char* path, OpenMode mode) {
     HFILE file = _lopen(path, OF_READ);
-    if (file == HFILE_ERROR && mode == OpenExpanding) {
+    if (file != HFILE_ERROR) {
+        CopyText(g_openedPiece, sizeof g_openedPiece, path);
+    } else if (mode == OpenExpanding) {
         // A compressed file may lie on the disk under its compressed name.
         char compressed[kPathCapacity];
         if (CompressedName(compressed, sizeof compressed, path)) file = _lopen(compressed, OF_READ);
+        if (file != HFILE_ERROR) CopyText(g_openedPiece, sizeof g_openedPiece, compressed);
     }
     return file;
 }
+
+const char* LastOpenedPiece() { return g_openedPiece; }
 
 HFILE OpenSourcePiece(HWND owner, const SourcePiece& piece, OpenMode mode) {
     char path[kPathCapacity];
@@ -116,19 +292,19 @@ int CopyFileBlocks(HFILE target, HFILE source, LONG start) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, kBlockSize);
     char* buffer = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
     if (!buffer) {
-        result = 4;
+        result = IDS_NO_MEMORY;
     } else {
         LONG size = _llseek(source, 0, FILE_END);
         if (size == HFILE_ERROR || start < 0 || start > size || _llseek(source, start, FILE_BEGIN) != start) {
-            result = 2;
+            result = IDS_READ_ERROR;
         } else {
             LONG remaining = size - start;
             while (remaining > 0 && result == 0) {
                 UINT chunk = remaining < kBlockSize ? static_cast<UINT>(remaining) : kBlockSize;
                 if (_lread(source, buffer, chunk) != chunk)
-                    result = 2;
+                    result = IDS_READ_ERROR;
                 else if (_lwrite(target, buffer, chunk) != chunk)
-                    result = 3;
+                    result = IDS_WRITE_ERROR;
                 else
                     remaining -= chunk;
             }
@@ -143,129 +319,18 @@ int CopyFileBlocks(HFILE target, HFILE source, LONG start) {
 TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char* destDir,
                                  const TransferOptions& options, char* destPath) {
     destPath[0] = '\0';
-    if (group.pieceCount < 1 || group.firstPiece < 0 || group.firstPiece > kMaxPieces - group.pieceCount) {
+    if (!GroupInPieceTable(group)) {
         ShowWarning(owner, IDS_SCRIPT_INVALID);
         return TransferFailed;
     }
-    const SourcePiece* pieces = &g_installScript.pieces[group.firstPiece];
-
-    OpenMode mode = OpenPlain;
-    CreateDirectoryA(destDir, nullptr);
-
-    char joined[kPathCapacity];
-    int joinedWhole = JoinPath(joined, sizeof joined, destDir, pieces[0].fileName);
-    if (options.trace) Trace("Dest %s\n", joined);
-    CopyText(destPath, kPathCapacity, joined);
-    // A cut path would name some other file: never create that one.
-    if (!joinedWhole) return TransferNoDestination;
-
-    char destFull[kPathCapacity];
-    DWORD fullLength = GetFullPathNameA(joined, sizeof destFull, destFull, nullptr);
-    if (fullLength == 0 || fullLength >= sizeof destFull) return TransferNoDestination;
-    if (PieceIsDestination(pieces, group.pieceCount, destFull)) return TransferNoDestination;
-    HFILE dest = _lcreat(destFull, 0);
-    if (dest == HFILE_ERROR) return TransferNoDestination;
-    CopyText(destPath, kPathCapacity, destFull);
-
-    HFILE target = dest;
-    char tempPath[kPathCapacity] = "";
-    bool haveTemp = false;
-    if (group.compressed) {
-        if (group.pieceCount == 1) {
-            mode = OpenExpanding;
-        } else {
-            char tempDir[kPathCapacity];
-            DWORD dirLength = GetTempPathA(sizeof tempDir, tempDir);
-            bool named =
-                dirLength > 0 && dirLength < sizeof tempDir && GetTempFileNameA(tempDir, "tmp", 0, tempPath) != 0;
-            target = named ? _lcreat(tempPath, 0) : HFILE_ERROR;
-            if (target == HFILE_ERROR) {
-                if (!named)
-                    CopyText(tempPath, sizeof tempPath, dirLength > 0 && dirLength < sizeof tempDir ? tempDir : "");
-                ShowWarning(owner, IDS_CANNOT_CREATE_TEMP, tempPath);
-                // GetTempFileNameA has already made the (empty) file.
-                if (named) DeleteFileA(tempPath);
-                _lclose(dest);
-                DeleteFileA(destFull);
-                destPath[0] = '\0';
-                return TransferFailed;
-            }
-            haveTemp = true;
-            if (options.trace) Trace("\tTemp File \"%s\" created\n", tempPath);
-        }
-    }
-
-    bool ok = true;
-    for (int i = 0; i < group.pieceCount && ok; ++i) {
-        const SourcePiece& piece = pieces[i];
-        HFILE source = OpenSourcePiece(owner, piece, mode);
-        if (source == HFILE_ERROR) {
-            ok = false;
-            break;
-        }
-        SetStatus(IDS_STATUS_COPYING, piece.fileName);
-        HFILE expanding = HFILE_ERROR;
-        if (mode == OpenExpanding) {
-            SetBusyCursor(1);
-            LONG written = ExpandFile(source, target, &expanding);
-            if (written < 0) {
-                ok = false;
-                if (options.singlePieceReport == ReportStandard) {
-                    ShowWarning(owner, ExpansionWarning(written));
-                } else if (options.singlePieceReport == ReportNamedFiles) {
-                    char sourcePath[kPathCapacity];
-                    JoinPath(sourcePath, sizeof sourcePath, g_installSession.sourceDir, piece.fileName);
-                    ShowFormattedBox(owner, "Can't copy file [%s] to [%s]", sourcePath, destFull);
-                }
-            }
-            SetBusyCursor(0);
-        } else {
-            int copied = CopyFileBlocks(target, source, 0);
-            if (copied != 0) {
-                ShowWarning(owner, copied);
-                ok = false;
-            }
-        }
-        ClosePiece(source, expanding);
-        ClearStatus();
-    }
-
-    _lclose(target);
-
-    if (!ok) {
-        if (haveTemp) {
-            _lclose(dest);
-            DeleteFileA(tempPath);
-            if (options.trace) Trace("\tTemp File deleted on error\n");
-        }
-        DeleteFileA(destFull);
-        if (options.trace) Trace("\tFile deleted on error\n");
-        destPath[0] = '\0';
-        return TransferFailed;
-    }
-
-    if (haveTemp) {
-        SetStatus(IDS_STATUS_EXPANDING, pieces[0].fileName);
-        SetBusyCursor(1);
-        HFILE joinedFile = _lopen(tempPath, OF_READ);
-        HFILE lz = HFILE_ERROR;
-        LONG written = joinedFile == HFILE_ERROR ? LZERROR_BADINHANDLE : ExpandFile(joinedFile, dest, &lz);
-        if (written < 0) ShowWarning(owner, ExpansionWarning(written));
-        if (joinedFile != HFILE_ERROR) ClosePiece(joinedFile, lz);
-        _lclose(dest);
-        DeleteFileA(tempPath);
-        SetBusyCursor(0);
-        if (options.trace) Trace("\tTemp File deleted\n");
-        if (written < 0) {
-            DeleteFileA(destFull);
-            if (options.trace) Trace("\tFile deleted on error\n");
-            destPath[0] = '\0';
-            return TransferFailed;
-        }
-    }
-
-    if (options.normalAttributes) SetFileAttributesA(destFull, FILE_ATTRIBUTE_NORMAL);
-    return TransferDone;
+    Transfer t{owner, group, &g_installScript.pieces[group.firstPiece], options};
+    TransferResult prepared = PrepareDestination(&t, destDir, destPath);
+    if (prepared != TransferDone) return Finish(&t, prepared, destPath);
+    if (group.compressed && group.pieceCount == 1) t.mode = OpenExpanding;
+    if (group.compressed && group.pieceCount > 1 && !OpenJoinFile(&t)) return Finish(&t, TransferFailed, destPath);
+    if (!CopyPieces(&t)) return Finish(&t, TransferFailed, destPath);
+    if (t.join != HFILE_ERROR && !ExpandJoined(&t)) return Finish(&t, TransferFailed, destPath);
+    return Finish(&t, TransferDone, destPath);
 }
 
 int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir, const TransferOptions& options,
@@ -274,7 +339,6 @@ int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir, cons
     case TransferDone:
         return 1;
     case TransferNoDestination:
-        JoinPath(destPath, kPathCapacity, destDir, g_installScript.pieces[group.firstPiece].fileName);
         ShowWarning(owner, IDS_CANNOT_CREATE_FILE, destPath);
         return 0;
     default:

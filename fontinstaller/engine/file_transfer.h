@@ -19,19 +19,26 @@ enum ExpansionReport {
 };
 
 struct TransferOptions {
-    ExpansionReport singlePieceReport;
-    int trace;             // write the trace lines to standard output
-    int normalAttributes;  // set the destination's attributes to normal
+    const char* itemName = "";                           // named in the status line while a joined file expands
+    ExpansionReport singlePieceReport = ReportStandard;  // how a failed single-piece expansion is reported
+    int trace = 0;                                       // write the trace lines to standard output
+    int normalAttributes = 0;                            // set the destination's attributes to normal
 };
 
+// The new file is built under a temporary name ("tmp*.tmp") in the
+// destination's directory and replaces the destination only when it is
+// complete: a failed transfer leaves a file that was there before exactly as
+// it was, and removes what it built.
+//
 // On TransferDone, destPath (kPathCapacity bytes) receives the destination's
-// fully qualified path. TransferNoDestination: the destination could not be
-// created (its path does not fit 259 characters, or it is one of the
-// group's own pieces, which creating it would empty), nothing reported;
-// destPath then holds the path that was tried, for the category's message.
-// TransferFailed: reported (or cancelled), and neither the destination nor a
-// temporary file is left; destPath is empty. A group outside the piece table
-// is refused with warning 11 before anything is created.
+// fully qualified path. TransferNoDestination: the destination cannot be
+// created or replaced (its path, or the temporary name beside it, does not
+// fit 259 characters; its directory cannot be written; it is read-only or
+// held open by another program, as a font in use is; or it is one of the
+// group's own pieces), nothing reported; destPath then holds the path that
+// was tried, for the category's message. TransferFailed: reported (or
+// cancelled); destPath is empty. A group outside the piece table is refused
+// with warning 11 before anything is created.
 TransferResult TransferFileGroup(HWND owner, const FileGroup& group, const char* destDir,
                                  const TransferOptions& options, char* destPath);
 
@@ -51,6 +58,11 @@ HFILE OpenSourcePiece(HWND owner, const SourcePiece& piece, OpenMode mode);
 // its compressed name, as LZ32 does ("FONT.TTF" -> "FONT.TT_").
 HFILE OpenPieceFile(const char* path, OpenMode mode);
 
+// The path of the file that OpenPieceFile opened last: the compressed name
+// when that is the one it found. Messages name the file really read.
+const char* LastOpenedPiece();
+
 // Copies source from start to its end onto target's current position in
-// 32,767-byte chunks: 0 done, 2 read error, 3 write error, 4 no buffer.
+// 32,767-byte chunks: 0 done, or the number of the warning that says why not:
+// IDS_READ_ERROR (2), IDS_WRITE_ERROR (3), IDS_NO_MEMORY (4, no buffer).
 int CopyFileBlocks(HFILE target, HFILE source, LONG start);

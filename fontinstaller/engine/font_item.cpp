@@ -12,9 +12,14 @@
 int InstallFontItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.fontItemCount) return 0;
     const InstallItem& item = g_installScript.fontItems[index];
+    // A second install of a font is refused before anything else is looked at.
+    if (IsFontRegistered(item.fontName)) {
+        ShowFormattedBox(owner, "%s已存在,若要安裝新版,請先刪除舊版!", item.name);
+        return 0;
+    }
+
     const SourcePiece& first = g_installScript.pieces[item.files.firstPiece];
     const char* destDir = g_installSession.chosenDir;
-
     // The registry data is the bare file name or the destination path itself;
     // a cut one would record a file that is not there.
     char registryData[kPathCapacity];
@@ -25,14 +30,10 @@ int InstallFontItem(HWND owner, int index) {
         return 0;
     }
 
-    if (IsFontRegistered(item.fontName)) {
-        ShowFormattedBox(owner, "%s已存在,若要安裝新版,請先刪除舊版!", item.name);
-        return 0;
-    }
-
     // A single compressed piece that does not expand is reported with the
     // LZ32 error, so the user learns why the font failed.
-    const TransferOptions options = {ReportStandard, 0, 1};
+    const TransferOptions options = {
+        .itemName = item.name, .singlePieceReport = ReportStandard, .trace = 0, .normalAttributes = 1};
     char destPath[kPathCapacity];
     if (!TransferOrWarn(owner, item.files, destDir, options, destPath)) return 0;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ansi_text.h"
 #include "install_script.h"
 #include "install_session.h"
 #include "item_installers.h"
@@ -53,7 +54,7 @@ int ReadSelection(HWND owner, int selectionCount, Selection* selection) {
 // The drive root of chosenDir, lower-cased: "c:\"; just "\" without a drive.
 void DestinationRoot(char* root, int capacity) {
     const char* dir = g_installSession.chosenDir;
-    if (dir[0] != '\0' && dir[1] == ':') {
+    if (HasDriveLetter(dir)) {
         char drive = dir[0];
         if (drive >= 'A' && drive <= 'Z') drive = static_cast<char>(drive - 'A' + 'a');
         std::snprintf(root, capacity, "%c:\\", drive);
@@ -122,7 +123,7 @@ int FormatSpaceText(char* text, int capacity, long long needKilobytes, long long
 
 void RunInstall(HWND owner, int selectionCount) {
     const InstallScript& s = g_installScript;
-    static Selection selection;
+    Selection selection;
     if (!ReadSelection(owner, selectionCount, &selection)) {
         ShowWarning(owner, IDS_NO_MEMORY);
         return;

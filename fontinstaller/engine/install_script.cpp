@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ansi_text.h"
 #include "trace.h"
 
 InstallScript g_installScript;
@@ -26,14 +27,19 @@ public:
     SectionReader(const InstallScript& script, const char* section) : path_(script.scriptPath), section_(section) {}
 
     int Int(const char* key) const { return static_cast<int>(GetPrivateProfileIntA(section_, key, 0, path_)); }
+    // The value cut to the field's capacity, at a whole character; its length.
+    // The field is cleared first: a double-byte character that does not fit
+    // may leave a byte of the buffer unwritten.
     int Text(const char* key, char* target, int capacity, const char* fallback = "") const {
-        return static_cast<int>(GetPrivateProfileStringA(section_, key, fallback, target, capacity, path_));
+        std::memset(target, 0, static_cast<size_t>(capacity));
+        GetPrivateProfileStringA(section_, key, fallback, target, capacity, path_);
+        return CutAtWholeCharacter(target);
     }
-    int Fail(const char* key, const char* why) const {
+    // Traces the broken rule; always false, so a reader can return it.
+    bool Fail(const char* key, const char* why) const {
         Trace("%s: [%s] %s: %s\n", kScriptName, section_, key, why);
-        return IDS_SCRIPT_INVALID;
+        return false;
     }
-    const char* name() const { return section_; }
 
 private:
     const char* path_;
@@ -47,28 +53,31 @@ void ComposeKey(char* key, const char* name, const char* suffix, int number = 0)
         std::snprintf(key, kKeyCapacity, "%s%s", name, suffix);
 }
 
-// Reads the item count of a list section; 0 or a message number.
-int ReadCount(const SectionReader& list, const char* key, int limit, int* count) {
-    *count = list.Int(key);
-    if (*count < 0) return list.Fail(key, "negative count");
+// Each reader below reads one key (or one run of keys) of an item and
+// returns false, traced, when the value breaks a rule of the script.
+
+// The item count of a list section: never negative, at most limit.
+bool ReadCount(const SectionReader& section, const char* key, int limit, int* count) {
+    *count = section.Int(key);
+    if (*count < 0) return section.Fail(key, "negative count");
     if (*count > limit) {
         char why[48];
         std::snprintf(why, sizeof why, "more than %d items", limit);
-        return list.Fail(key, why);
+        return section.Fail(key, why);
     }
-    return kScriptLoaded;
+    return true;
 }
 
-// Reads "<prefix><n>" of a list section as the item's name.
-int ReadItemName(const SectionReader& list, const char* prefix, int n, InstallItem* item) {
+// "<prefix><n>" of a list section: the item's name.
+bool ReadItemName(const SectionReader& list, const char* prefix, int n, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, prefix, "", n);
     if (list.Text(key, item->name, sizeof item->name) == 0) return list.Fail(key, "empty item name");
-    return kScriptLoaded;
+    return true;
 }
 
-// Reads name + " Files" and checks it against what the script still allows.
-int ReadPieceCount(InstallScript* script, const SectionReader& detail, InstallItem* item) {
+// name + " Files", checked against what the script still allows.
+bool ReadPieceCount(InstallScript* script, const SectionReader& detail, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, item->name, " Files");
     int count = detail.Int(key);
@@ -77,11 +86,11 @@ int ReadPieceCount(InstallScript* script, const SectionReader& detail, InstallIt
     if (count > kMaxPieces - script->piecesUsed) return detail.Fail(key, "more than 60 pieces in the script");
     item->files.firstPiece = script->piecesUsed;
     item->files.pieceCount = count;
-    return kScriptLoaded;
+    return true;
 }
 
-// Reads the " File<n>" and " Disk<n>" keys of the item's pieces.
-int ReadPieces(InstallScript* script, const SectionReader& detail, const InstallItem& item) {
+// The " File<n>" and " Disk<n>" keys of the item's pieces.
+bool ReadPieces(InstallScript* script, const SectionReader& detail, const InstallItem& item) {
     char key[kKeyCapacity];
     for (int n = 1; n <= item.files.pieceCount; ++n) {
         SourcePiece& piece = script->pieces[script->piecesUsed];
@@ -91,38 +100,35 @@ int ReadPieces(InstallScript* script, const SectionReader& detail, const Install
         if (detail.Text(key, piece.diskLabel, sizeof piece.diskLabel) == 0) return detail.Fail(key, "empty disk label");
         ++script->piecesUsed;
     }
-    return kScriptLoaded;
+    return true;
 }
 
-int ReadCompressed(const SectionReader& detail, InstallItem* item) {
+void ReadCompressed(const SectionReader& detail, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, item->name, " Compressed");
     item->files.compressed = detail.Int(key);
-    return kScriptLoaded;
 }
 
-int ReadSize(const SectionReader& detail, InstallItem* item) {
+// A negative size would turn the free-space check off.
+bool ReadSize(const SectionReader& detail, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, item->name, " Size");
     item->size = detail.Int(key);
-    return kScriptLoaded;
+    if (item->size < 0) return detail.Fail(key, "negative size");
+    return true;
 }
 
-int ReadFontName(const SectionReader& detail, InstallItem* item) {
+bool ReadFontName(const SectionReader& detail, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, item->name, " FontName");
     if (detail.Text(key, item->fontName, sizeof item->fontName) == 0) return detail.Fail(key, "empty font name");
-    return kScriptLoaded;
-}
-
-bool HasDriveLetter(const char* path) {
-    return ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+    return true;
 }
 
 // " DstDir" (default: the Windows directory), made absolute by
 // " AddWindowsDir"=1. A directory that already names its drive (the default
 // among them) is never joined: "C:\WINDOWS\C:\WINDOWS" is no place at all.
-int ReadDestination(const InstallScript& script, const SectionReader& detail, InstallItem* item) {
+bool ReadDestination(const InstallScript& script, const SectionReader& detail, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, item->name, " DstDir");
     detail.Text(key, item->destDir, sizeof item->destDir, script.windowsDir);
@@ -134,18 +140,17 @@ int ReadDestination(const InstallScript& script, const SectionReader& detail, In
             return detail.Fail(key, "destination path too long");
         CopyText(item->destDir, sizeof item->destDir, joined);
     }
-    return kScriptLoaded;
+    return true;
 }
 
-int ReadOptionalText(const SectionReader& detail, const InstallItem& item, const char* suffix, char* target,
-                     int capacity) {
+void ReadOptionalText(const SectionReader& detail, const InstallItem& item, const char* suffix, char* target,
+                      int capacity) {
     char key[kKeyCapacity];
     ComposeKey(key, item.name, suffix);
     detail.Text(key, target, capacity);
-    return kScriptLoaded;
 }
 
-int ReadLinkNames(InstallScript* script, const SectionReader& detail, InstallItem* item) {
+bool ReadLinkNames(InstallScript* script, const SectionReader& detail, InstallItem* item) {
     char key[kKeyCapacity];
     ComposeKey(key, item->name, " AFiles");
     int count = detail.Int(key);
@@ -160,77 +165,64 @@ int ReadLinkNames(InstallScript* script, const SectionReader& detail, InstallIte
         if (detail.Text(key, target, kPathCapacity) == 0) return detail.Fail(key, "empty link name");
         ++script->linkNamesUsed;
     }
-    return kScriptLoaded;
+    return true;
 }
 
-#define VEXA_TRY(call)                                \
-    do {                                              \
-        int result_ = (call);                         \
-        if (result_ != kScriptLoaded) return result_; \
-    } while (0)
+// The detail keys of one item of each category, in the order the script
+// format reads them.
 
-int LoadMiscItems(InstallScript* s) {
-    SectionReader list(*s, "Misc"), detail(*s, "Misc Files");
-    VEXA_TRY(ReadCount(list, "Items", kMaxMiscItems, &s->miscItemCount));
-    for (int n = 1; n <= s->miscItemCount; ++n) {
-        InstallItem* item = &s->miscItems[n - 1];
-        VEXA_TRY(ReadItemName(list, "Item", n, item));
-        VEXA_TRY(ReadPieceCount(s, detail, item));
-        VEXA_TRY(ReadPieces(s, detail, *item));
-        VEXA_TRY(ReadDestination(*s, detail, item));
-        VEXA_TRY(ReadCompressed(detail, item));
-        VEXA_TRY(ReadOptionalText(detail, *item, " Group", item->group, sizeof item->group));
-    }
-    return kScriptLoaded;
+bool ReadMiscDetails(InstallScript* s, const SectionReader& detail, InstallItem* item) {
+    if (!ReadPieceCount(s, detail, item) || !ReadPieces(s, detail, *item) || !ReadDestination(*s, detail, item))
+        return false;
+    ReadCompressed(detail, item);
+    ReadOptionalText(detail, *item, " Group", item->group, sizeof item->group);
+    return true;
 }
 
-int LoadFontItems(InstallScript* s) {
-    SectionReader list(*s, "Fonts"), detail(*s, "Font Files");
-    VEXA_TRY(ReadCount(list, "Fonts", kMaxFontItems, &s->fontItemCount));
-    for (int n = 1; n <= s->fontItemCount; ++n) {
-        InstallItem* item = &s->fontItems[n - 1];
-        VEXA_TRY(ReadItemName(list, "Font", n, item));
-        VEXA_TRY(ReadSize(detail, item));
-        VEXA_TRY(ReadCompressed(detail, item));
-        VEXA_TRY(ReadPieceCount(s, detail, item));
-        VEXA_TRY(ReadFontName(detail, item));
-        VEXA_TRY(ReadPieces(s, detail, *item));
-    }
-    return kScriptLoaded;
+bool ReadFontDetails(InstallScript* s, const SectionReader& detail, InstallItem* item) {
+    if (!ReadSize(detail, item)) return false;
+    ReadCompressed(detail, item);
+    return ReadPieceCount(s, detail, item) && ReadFontName(detail, item) && ReadPieces(s, detail, *item);
 }
 
-int LoadEudcItems(InstallScript* s) {
-    SectionReader list(*s, "TTEs"), detail(*s, "TTE Files");
-    VEXA_TRY(ReadCount(list, "Fonts", kMaxEudcItems, &s->eudcItemCount));
-    for (int n = 1; n <= s->eudcItemCount; ++n) {
-        InstallItem* item = &s->eudcItems[n - 1];
-        VEXA_TRY(ReadItemName(list, "Font", n, item));
-        VEXA_TRY(ReadSize(detail, item));
-        VEXA_TRY(ReadPieceCount(s, detail, item));
-        VEXA_TRY(ReadCompressed(detail, item));
-        VEXA_TRY(ReadFontName(detail, item));
-        VEXA_TRY(ReadLinkNames(s, detail, item));
-        VEXA_TRY(ReadPieces(s, detail, *item));
-    }
-    return kScriptLoaded;
+bool ReadEudcDetails(InstallScript* s, const SectionReader& detail, InstallItem* item) {
+    if (!ReadSize(detail, item) || !ReadPieceCount(s, detail, item)) return false;
+    ReadCompressed(detail, item);
+    return ReadFontName(detail, item) && ReadLinkNames(s, detail, item) && ReadPieces(s, detail, *item);
 }
 
-int LoadTableItems(InstallScript* s) {
-    SectionReader list(*s, "Tbls"), detail(*s, "Tbls Files");
-    VEXA_TRY(ReadCount(list, "Tbls", kMaxTableItems, &s->tableItemCount));
-    for (int n = 1; n <= s->tableItemCount; ++n) {
-        InstallItem* item = &s->tableItems[n - 1];
-        VEXA_TRY(ReadItemName(list, "Tbl", n, item));
-        VEXA_TRY(ReadPieceCount(s, detail, item));
-        VEXA_TRY(ReadPieces(s, detail, *item));
-        VEXA_TRY(ReadDestination(*s, detail, item));
-        VEXA_TRY(ReadCompressed(detail, item));
-        VEXA_TRY(ReadOptionalText(detail, *item, " UserKey", item->userKey, sizeof item->userKey));
-        VEXA_TRY(ReadOptionalText(detail, *item, " Layout Text", item->layoutText, sizeof item->layoutText));
-        VEXA_TRY(ReadOptionalText(detail, *item, " Layout file", item->layoutFile, sizeof item->layoutFile));
-        VEXA_TRY(ReadOptionalText(detail, *item, " IME file", item->imeFile, sizeof item->imeFile));
+bool ReadTableDetails(InstallScript* s, const SectionReader& detail, InstallItem* item) {
+    if (!ReadPieceCount(s, detail, item) || !ReadPieces(s, detail, *item) || !ReadDestination(*s, detail, item))
+        return false;
+    ReadCompressed(detail, item);
+    ReadOptionalText(detail, *item, " UserKey", item->userKey, sizeof item->userKey);
+    ReadOptionalText(detail, *item, " Layout Text", item->layoutText, sizeof item->layoutText);
+    ReadOptionalText(detail, *item, " Layout file", item->layoutFile, sizeof item->layoutFile);
+    ReadOptionalText(detail, *item, " IME file", item->imeFile, sizeof item->imeFile);
+    return true;
+}
+
+// One category: its list section gives the count and the names, its detail
+// section the keys of each item.
+struct Category {
+    const char* list;
+    const char* detail;
+    const char* countKey;
+    const char* namePrefix;
+    int limit;
+    InstallItem* items;
+    int* count;
+    bool (*readDetails)(InstallScript*, const SectionReader&, InstallItem*);
+};
+
+bool LoadCategory(InstallScript* s, const Category& category) {
+    SectionReader list(*s, category.list), detail(*s, category.detail);
+    if (!ReadCount(list, category.countKey, category.limit, category.count)) return false;
+    for (int n = 1; n <= *category.count; ++n) {
+        InstallItem* item = &category.items[n - 1];
+        if (!ReadItemName(list, category.namePrefix, n, item) || !category.readDetails(s, detail, item)) return false;
     }
-    return kScriptLoaded;
+    return true;
 }
 
 // OpenFile's record holds paths of up to 127 characters only; a longer
@@ -252,11 +244,9 @@ int LoadDirectories(InstallScript* s) {
     // A path that filled the whole buffer was cut.
     if (length == 0 || length >= sizeof program) return IDS_SYSTEM_ERROR;
     program[length] = '\0';
-    char* lastSlash = std::strrchr(program, '\\');
-    if (lastSlash)
-        *lastSlash = '\0';
-    else
-        program[0] = '\0';
+    // The program's directory: the path cut at its last backslash.
+    const char* lastSlash = LastBackslash(program);
+    program[lastSlash ? lastSlash - program : 0] = '\0';
     CopyText(s->installerDir, sizeof s->installerDir, program);
 
     UINT n = GetSystemDirectoryA(s->systemDir, sizeof s->systemDir);
@@ -287,8 +277,7 @@ int CopyText(char* target, int capacity, const char* text) {
 
 int JoinPath(char* result, int capacity, const char* directory, const char* name) {
     if (capacity <= 0) return 0;
-    size_t dirLength = std::strlen(directory);
-    bool slash = dirLength > 0 && directory[dirLength - 1] != '\\';
+    bool slash = directory[0] != '\0' && !EndsWithBackslash(directory);
     int n = std::snprintf(result, capacity, "%s%s%s", directory, slash ? "\\" : "", name);
     return n >= 0 && n < capacity;
 }
@@ -296,11 +285,17 @@ int JoinPath(char* result, int capacity, const char* directory, const char* name
 int LoadInstallScript() {
     InstallScript* s = &g_installScript;
     std::memset(s, 0, sizeof *s);
-    VEXA_TRY(LoadDirectories(s));
+    int result = LoadDirectories(s);
+    if (result != kScriptLoaded) return result;
     if (!ScriptExists(s->scriptPath)) return IDS_SCRIPT_MISSING;
-    VEXA_TRY(LoadMiscItems(s));
-    VEXA_TRY(LoadFontItems(s));
-    VEXA_TRY(LoadEudcItems(s));
-    VEXA_TRY(LoadTableItems(s));
+    // The categories in the order their pieces are numbered.
+    const Category categories[] = {
+        {"Misc", "Misc Files", "Items", "Item", kMaxMiscItems, s->miscItems, &s->miscItemCount, ReadMiscDetails},
+        {"Fonts", "Font Files", "Fonts", "Font", kMaxFontItems, s->fontItems, &s->fontItemCount, ReadFontDetails},
+        {"TTEs", "TTE Files", "Fonts", "Font", kMaxEudcItems, s->eudcItems, &s->eudcItemCount, ReadEudcDetails},
+        {"Tbls", "Tbls Files", "Tbls", "Tbl", kMaxTableItems, s->tableItems, &s->tableItemCount, ReadTableDetails},
+    };
+    for (const Category& category : categories)
+        if (!LoadCategory(s, category)) return IDS_SCRIPT_INVALID;
     return kScriptLoaded;
 }

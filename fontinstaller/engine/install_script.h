@@ -89,7 +89,7 @@ int LoadInstallScript();
 using ProgramPathSource = DWORD (*)(char* buffer, DWORD capacity);
 void SetProgramPathSource(ProgramPathSource source);
 
-// result := directory, one backslash unless it already ends with one, name;
+// result := directory, one backslash unless its last character is one, name;
 // an empty directory gives the name alone. Cut to the result's capacity.
 // Returns 1 when the whole path fitted, 0 when it was cut.
 int JoinPath(char* result, int capacity, const char* directory, const char* name);

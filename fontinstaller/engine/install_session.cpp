@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ansi_text.h"
+
 InstallSession g_installSession;
 
 void InitInstallSession(const InstallScript& script) {
@@ -12,8 +14,7 @@ void InitInstallSession(const InstallScript& script) {
 void UpdateRegistrationPrefix(const InstallScript& script) {
     char shortened[kPathCapacity];
     CopyText(shortened, sizeof shortened, g_installSession.chosenDir);
-    size_t length = std::strlen(shortened);
-    if (length > 0 && shortened[length - 1] == '\\') shortened[length - 1] = '\0';
+    if (EndsWithBackslash(shortened)) shortened[std::strlen(shortened) - 1] = '\0';
     if (lstrcmpiA(shortened, script.fontsDir) == 0)
         g_installSession.registrationPrefix[0] = '\0';
     else

@@ -9,7 +9,8 @@ int InstallMiscItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.miscItemCount) return 0;
     const InstallItem& item = g_installScript.miscItems[index];
 
-    const TransferOptions options = {ReportStandard, 1, 1};
+    const TransferOptions options = {
+        .itemName = item.name, .singlePieceReport = ReportStandard, .trace = 1, .normalAttributes = 1};
     char destPath[kPathCapacity];
     if (!TransferOrWarn(owner, item.files, item.destDir, options, destPath)) return 0;
     return AddProgmanItem(owner, index, destPath);

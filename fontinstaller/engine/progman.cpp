@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ansi_text.h"
 #include "install_script.h"
 #include "trace.h"
 
@@ -19,6 +20,14 @@ bool Execute(HCONV conversation, const char* command) {
     HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)), size, conversation,
                                            nullptr, CF_TEXT, XTYP_EXECUTE, kProgmanTimeout, nullptr);
     return result != nullptr;
+}
+
+// One argument of a command. Program Manager reads a comma, a parenthesis
+// or a bracket as part of the command itself, so an argument that holds one
+// goes in double quotes; the others go as they are. An argument too long for
+// the buffer is cut, and the command made from it then does not fit whole.
+void Argument(char (&argument)[kProgmanCommandCapacity], const char* text) {
+    std::snprintf(argument, sizeof argument, HasAnyOf(text, ",()[]") ? "\"%s\"" : "%s", text);
 }
 
 }  // namespace
@@ -50,15 +59,19 @@ int AddProgmanItem(HWND owner, int index, const char* programPath) {
     // All three commands are made before anything is sent: the replace
     // command takes the old item out of the group, so it must not go out
     // when the add command that puts the new one in cannot follow.
+    char group[kProgmanCommandCapacity], name[kProgmanCommandCapacity], path[kProgmanCommandCapacity];
+    Argument(group, item.group);
+    Argument(name, item.name);
+    Argument(path, programPath);
     char createGroup[kProgmanCommandCapacity];
     char replaceItem[kProgmanCommandCapacity];
     char addItem[kProgmanCommandCapacity];
-    bool whole = Whole(
-        std::snprintf(createGroup, sizeof createGroup, "[CreateGroup(%s)][ShowGroup(%s,1)]", item.group, item.group));
-    whole = Whole(std::snprintf(replaceItem, sizeof replaceItem, "[ReplaceItem(%s)]", item.name)) && whole;
-    whole = Whole(std::snprintf(addItem, sizeof addItem, "[AddItem(%s,%s)]", programPath, item.name)) && whole;
+    bool whole =
+        Whole(std::snprintf(createGroup, sizeof createGroup, "[CreateGroup(%s)][ShowGroup(%s,1)]", group, group));
+    whole = Whole(std::snprintf(replaceItem, sizeof replaceItem, "[ReplaceItem(%s)]", name)) && whole;
+    whole = Whole(std::snprintf(addItem, sizeof addItem, "[AddItem(%s,%s)]", path, name)) && whole;
     if (!whole) {
-        Trace("\tCommand longer than %d characters, nothing sent\n", kProgmanCommandCapacity - 1);
+        SetFocus(owner);
         return 0;
     }
 

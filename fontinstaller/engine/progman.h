@@ -11,10 +11,11 @@ constexpr DWORD kProgmanTimeout = 1000;
 constexpr int kProgmanCommandCapacity = 260;
 
 // Enters Misc item number index, installed as programPath, into its group:
-// "[CreateGroup(g)][ShowGroup(g,1)]", "[ReplaceItem(i)]", "[AddItem(p,i)]".
-// Returns 1 when the item names no group or the item was added, 0 when the
-// conversation failed (or a command would not fit whole; then nothing is
-// sent). Gives the keyboard focus back to owner afterwards.
+// "[CreateGroup(g)][ShowGroup(g,1)]", "[ReplaceItem(i)]", "[AddItem(p,i)]",
+// an argument in double quotes when it holds a comma, a parenthesis or a
+// bracket. Returns 1 when the item names no group or the item was added, 0
+// when the conversation failed (or a command would not fit whole; then
+// nothing is sent). Gives the keyboard focus back to owner afterwards.
 int AddProgmanItem(HWND owner, int index, const char* programPath);
 
 // The conversation's DDE callback: only traces, and returns no data.

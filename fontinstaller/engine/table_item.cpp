@@ -11,7 +11,8 @@ int InstallTableItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.tableItemCount) return 0;
     const InstallItem& item = g_installScript.tableItems[index];
 
-    const TransferOptions options = {ReportStandard, 0, 1};
+    const TransferOptions options = {
+        .itemName = item.name, .singlePieceReport = ReportStandard, .trace = 0, .normalAttributes = 1};
     char destPath[kPathCapacity];
     // A destination that cannot be created is said as the other categories
     // say it: a table that silently fails to install leaves the user without

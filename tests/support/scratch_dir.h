@@ -1,7 +1,9 @@
 // A directory of its own for one test, removed with everything in it when
 // the test ends.
 #pragma once
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace vexatest {
 
@@ -25,5 +27,19 @@ private:
 
 // Deletes a directory tree; returns false when something could not go.
 bool RemoveTree(const std::string& path);
+
+// Runs an action when it goes out of scope, also when a failed assertion ends
+// the test early: the cleanup of what a test makes outside its scratch
+// directory (a file in the Windows directory, a font in the font table).
+class AtScopeExit {
+public:
+    explicit AtScopeExit(std::function<void()> action) : action_(std::move(action)) {}
+    ~AtScopeExit() { action_(); }
+    AtScopeExit(const AtScopeExit&) = delete;
+    AtScopeExit& operator=(const AtScopeExit&) = delete;
+
+private:
+    std::function<void()> action_;
+};
 
 }  // namespace vexatest

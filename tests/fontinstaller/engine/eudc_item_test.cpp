@@ -124,12 +124,12 @@ TEST_F(EudcItemTest, RefusedUntilItsFontIsInstalled) {
 
     ui.events.clear();
     vexatest::ChooseDestination(scratch / "MYFONTS");
+    vexatest::AtScopeExit cleanup([&] { RemoveFontResourceA((scratch / "MYFONTS\\SANS.TTF").c_str()); });
     ASSERT_EQ(InstallFontItem(nullptr, 0), 1);
     vexatest::ChooseDestination(scratch / "WINDOWS");
     EXPECT_EQ(InstallEudcItem(nullptr, 0), 1);
     EXPECT_THAT(BoxTexts(ui), IsEmpty());
     EXPECT_EQ(EudcValue("Sans Mono"), scratch / "WINDOWS\\SANSEUDC.TTE");
-    RemoveFontResourceA((scratch / "MYFONTS\\SANS.TTF").c_str());
 }
 
 TEST_F(EudcItemTest, FontsKeyThatCannotBeOpenedDoesNotStopTheItem) {

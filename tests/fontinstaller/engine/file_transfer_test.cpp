@@ -5,9 +5,6 @@
 // files left behind are seen exactly.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,10 +15,13 @@
 #include "file_transfer.h"
 #include "install_script.h"
 #include "install_session.h"
+#include "import_hook.h"
 #include "scratch_dir.h"
 #include "scripted_ui.h"
+#include "stdout_capture.h"
 #include "text_files.h"
 
+using vexatest::Big5;
 using vexatest::DataBytes;
 using vexatest::ReadBytes;
 using vexatest::ScratchDir;
@@ -56,36 +56,6 @@ std::vector<std::string> ListDir(const std::string& dir) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// Standard output of the process, captured into a file while it lives.
-class StdoutCapture {
-public:
-    explicit StdoutCapture(std::string path) : path_(std::move(path)) {
-        std::fflush(stdout);
-        saved_ = _dup(1);
-        int fd = _open(path_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600);
-        _dup2(fd, 1);
-        _close(fd);
-    }
-    // Everything written so far (CR LF of a text-mode stream read as LF).
-    std::string Stop() {
-        std::fflush(stdout);
-        if (saved_ >= 0) {
-            _dup2(saved_, 1);
-            _close(saved_);
-            saved_ = -1;
-        }
-        std::string text;
-        ReadBytes(path_, &text);
-        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-        return text;
-    }
-    ~StdoutCapture() { Stop(); }
-
-private:
-    std::string path_;
-    int saved_ = -1;
-};
 
 class FileTransferTest : public ::testing::Test {
 protected:
@@ -135,7 +105,7 @@ protected:
         return AddGroup(names, bytes, compressed, media);
     }
 
-    TransferResult Run(const FileGroup& group, TransferOptions options = {ReportStandard, 0, 0}) {
+    TransferResult Run(const FileGroup& group, TransferOptions options = {.itemName = "Sans Item"}) {
         return TransferFileGroup(owner, group, destDir.c_str(), options, destPath);
     }
 
@@ -145,9 +115,16 @@ protected:
         ReadBytes(DestFile(), &bytes);
         return bytes;
     }
-    // Nothing of a failed transfer may remain.
-    void ExpectNothingLeft() {
-        EXPECT_FALSE(vexatest::FileExists(DestFile()));
+    // Nothing of a failed transfer may remain; a destination that was
+    // there before (old) is exactly as it was.
+    void ExpectNothingLeft(const std::string* old = nullptr) {
+        if (old) {
+            EXPECT_EQ(ListDir(destDir), std::vector<std::string>{"SANS.TTF"});
+            EXPECT_TRUE(DestBytes() == *old) << "the older destination was changed";
+        } else {
+            EXPECT_FALSE(vexatest::FileExists(DestFile()));
+            EXPECT_EQ(ListDir(destDir), std::vector<std::string>{});
+        }
         EXPECT_EQ(ListDir(temp), std::vector<std::string>{});
         EXPECT_EQ(ui.busyDepth, 0);
     }
@@ -201,6 +178,13 @@ TEST_P(TransferShapes, DestinationIsTheOriginalFont) {
         EXPECT_EQ(status[i].arg1, names[i]);
     }
     EXPECT_EQ(ui.Of(UiEvent::ClearStatus).size(), parts.size());
+    // Joined compressed pieces are expanded under the item's name.
+    bool joined = c.compressed && parts.size() > 1;
+    ASSERT_EQ(status.size(), parts.size() + (joined ? 1 : 0));
+    if (joined) {
+        EXPECT_EQ(status.back().id, 154);
+        EXPECT_EQ(status.back().arg1, "Sans Item");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, TransferShapes,
@@ -264,7 +248,12 @@ TEST_F(FileTransferTest, CompressedPieceIsFoundUnderItsCompressedName) {
 
 // --- failures: reported once, and nothing of the transfer remains ----------
 
-enum class Damage { MissingThenCancel, MissingThenExit, BadAlgorithm, CutShort };
+enum class Damage { MissingThenCancel, MissingThenExit, BadAlgorithm, CutShort, ReadFails, WriteFails };
+
+// The disk never fails under the test: these stand for a piece that cannot
+// be read and a destination disk that is full.
+UINT WINAPI FailingRead(HFILE, LPVOID, UINT) { return 0; }
+UINT WINAPI FailingWrite(HFILE, LPCCH, UINT) { return HFILE_ERROR; }
 
 struct FailureCase {
     const char* label;
@@ -281,29 +270,40 @@ void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.label; }
 
 class TransferFailures : public FileTransferTest, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(TransferFailures, LeavesNeitherDestinationNorTemporaryFile) {
+// Once into a new destination, which goes again, and once over a file that
+// an earlier install left there, which stays exactly as it was.
+TEST_P(TransferFailures, LeaveNothingNewAndTheOldDestinationAsItWas) {
     const FailureCase& c = GetParam();
     std::vector<std::string> parts = Cut(DataBytes(c.data), c.cuts);
     std::string& broken = parts[c.brokenPiece];
     if (c.damage == Damage::BadAlgorithm) broken[8] = 'B';  // compression type
     if (c.damage == Damage::CutShort) broken.resize(broken.size() - 1000);
     FileGroup group = AddCutGroup(parts, c.compressed);
-    if (c.damage == Damage::MissingThenCancel || c.damage == Damage::MissingThenExit) {
-        DeleteFileA((media + "\\" + names[c.brokenPiece]).c_str());
-        if (c.damage == Damage::MissingThenCancel)
-            ui.AnswerDiskCancel();
-        else
-            ui.AnswerDiskExit();
+    bool missing = c.damage == Damage::MissingThenCancel || c.damage == Damage::MissingThenExit;
+    if (missing) DeleteFileA((media + "\\" + names[c.brokenPiece]).c_str());
+    const std::string older = "an older file";
+    for (const std::string* old : {static_cast<const std::string*>(nullptr), &older}) {
+        SCOPED_TRACE(old ? "over an older file" : "new destination");
+        ui.events.clear();
+        g_installSession.abortFlag = 0;
+        if (c.damage == Damage::MissingThenCancel) ui.AnswerDiskCancel();
+        if (c.damage == Damage::MissingThenExit) ui.AnswerDiskExit();
+        if (old) {
+            CreateDirectoryA(destDir.c_str(), nullptr);
+            ASSERT_TRUE(WriteBytes(DestFile(), *old));
+        }
+        vexatest::ImportHook read("KERNEL32.dll", "_lread",
+                                  c.damage == Damage::ReadFails ? reinterpret_cast<void*>(FailingRead) : nullptr);
+        vexatest::ImportHook write("KERNEL32.dll", "_lwrite",
+                                   c.damage == Damage::WriteFails ? reinterpret_cast<void*>(FailingWrite) : nullptr);
+
+        EXPECT_EQ(Run(group, {.singlePieceReport = c.report, .normalAttributes = 1}), TransferFailed);
+
+        ExpectNothingLeft(old);
+        EXPECT_EQ(ui.WarningIds(), c.warnings);
+        EXPECT_EQ(g_installSession.abortFlag, c.abortFlag);
+        EXPECT_EQ(ui.unansweredPrompts, 0);
     }
-    CreateDirectoryA(destDir.c_str(), nullptr);
-    WriteBytes(DestFile(), "an older file");
-
-    EXPECT_EQ(Run(group, {c.report, 0, 1}), TransferFailed);
-
-    ExpectNothingLeft();
-    EXPECT_EQ(ui.WarningIds(), c.warnings);
-    EXPECT_EQ(g_installSession.abortFlag, c.abortFlag);
-    EXPECT_EQ(ui.unansweredPrompts, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -327,20 +327,30 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"SingleBadAlgorithmReportNone", "SANS.TT_", 1, {}, 0, Damage::BadAlgorithm, ReportNone, {}, 0},
         FailureCase{"SingleCutShort", "SANS.TT_", 1, {}, 0, Damage::CutShort, ReportStandard, {97}, 0},
         FailureCase{"JoinedBadAlgorithm", "SANS.TT_", 1, {50000}, 0, Damage::BadAlgorithm, ReportNamedFiles, {92}, 0},
-        FailureCase{"JoinedCutShort", "SANS.TT_", 1, {50000, 400000}, 2, Damage::CutShort, ReportStandard, {97}, 0}),
+        FailureCase{"JoinedCutShort", "SANS.TT_", 1, {50000, 400000}, 2, Damage::CutShort, ReportStandard, {97}, 0},
+        FailureCase{"PlainReadError", "SANS.TTF", 0, {}, 0, Damage::ReadFails, ReportStandard, {2}, 0},
+        FailureCase{"JoinWriteError", "SANS.TT_", 1, {9000}, 0, Damage::WriteFails, ReportStandard, {3}, 0}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.label); });
 
+// The box names the file really read: the compressed name when the piece
+// was found under it.
 TEST_F(FileTransferTest, NamedFilesReportGivesSourceAndDestination) {
     std::string packed = DataBytes("SANS.TT_");
     packed[8] = 'Z';
-    FileGroup group = AddCutGroup({packed}, 1);
-    ASSERT_EQ(Run(group, {ReportNamedFiles, 0, 0}), TransferFailed);
-    std::vector<UiEvent> boxes = ui.Of(UiEvent::Box);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].arg1, "Can't copy file [" + media + "\\SANS.TTF] to [" + DestFile() + "]");
-    EXPECT_EQ(boxes[0].owner, owner);
-    EXPECT_TRUE(ui.WarningIds().empty());
-    ExpectNothingLeft();
+    for (const char* stored : {"SANS.TTF", "SANS.TT_"}) {
+        SCOPED_TRACE(stored);
+        ui.events.clear();
+        FileGroup group = AddGroup({"SANS.TTF"}, {nullptr}, 1, media);
+        ASSERT_TRUE(WriteBytes(media + "\\" + stored, packed));
+        ASSERT_EQ(Run(group, {.singlePieceReport = ReportNamedFiles}), TransferFailed);
+        std::vector<UiEvent> boxes = ui.Of(UiEvent::Box);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].arg1, "Can't copy file [" + media + "\\" + stored + "] to [" + DestFile() + "]");
+        EXPECT_EQ(boxes[0].owner, owner);
+        EXPECT_TRUE(ui.WarningIds().empty());
+        ExpectNothingLeft();
+        DeleteFileA((media + "\\" + stored).c_str());
+    }
 }
 
 TEST_F(FileTransferTest, NamedFilesBoxIsCutAt255Characters) {
@@ -352,7 +362,7 @@ TEST_F(FileTransferTest, NamedFilesBoxIsCutAt255Characters) {
     std::string packed = DataBytes("SANS.TT_");
     packed[8] = 'Z';
     FileGroup group = AddGroup({"SANS.TTF"}, {&packed}, 1, longMedia);
-    ASSERT_EQ(Run(group, {ReportNamedFiles, 0, 0}), TransferFailed);
+    ASSERT_EQ(Run(group, {.singlePieceReport = ReportNamedFiles}), TransferFailed);
     std::vector<UiEvent> boxes = ui.Of(UiEvent::Box);
     ASSERT_EQ(boxes.size(), 1u);
     std::string full = "Can't copy file [" + longMedia + "\\SANS.TTF] to [" + DestFile() + "]";
@@ -408,10 +418,12 @@ TEST_F(FileTransferTest, LongDestinationPathsWorkAndAreCleanedUp) {
     EXPECT_EQ(std::string(destPath), DestFile());
     EXPECT_TRUE(DestBytes() == DataBytes("SANS.TTF"));
 
+    // A second run without the second disk leaves the first one's file.
     DeleteFileA((media + "\\PART2.DAT").c_str());
     ui.AnswerDiskCancel();
     ASSERT_EQ(Run(good), TransferFailed);
-    ExpectNothingLeft();
+    const std::string installed = DataBytes("SANS.TTF");
+    ExpectNothingLeft(&installed);
 }
 
 TEST_F(FileTransferTest, TemporaryFileThatCannotBeMadeFailsCleanly) {
@@ -425,6 +437,95 @@ TEST_F(FileTransferTest, TemporaryFileThatCannotBeMadeFailsCleanly) {
     EXPECT_NE(ui.Of(UiEvent::Warning)[0].arg1.find("gone"), std::string::npos);
     EXPECT_TRUE(ui.Of(UiEvent::DiskPrompt).empty());
     ExpectNothingLeft();
+}
+
+// Big5 directories whose last character ends in the byte 0x5C, the
+// backslash: the source directory and the destination are joined with
+// their file names as directories, not run together with them.
+TEST_F(FileTransferTest, Big5DirectoriesEndingInTheBackslashByte) {
+    ASSERT_EQ(GetACP(), 950u);
+    std::string sans = DataBytes("SANS.TTF");
+    std::vector<std::string> parts = Cut(sans, {70000});
+    for (const char* name : {"成功", "許", "蓋"}) {
+        SCOPED_TRACE(name);
+        std::string dir = Big5(name);
+        ASSERT_EQ(dir.back(), '\\');
+        std::string source = scratch.MakeDir("src" + dir);
+        CopyText(g_installSession.sourceDir, kPathCapacity, source.c_str());
+        destDir = scratch / ("dst" + dir);
+        FileGroup group = AddGroup({"SANS.TTF", "PART2.DAT"}, {&parts[0], &parts[1]}, 0, source);
+
+        ASSERT_EQ(Run(group), TransferDone);
+
+        EXPECT_TRUE(ui.Of(UiEvent::DiskPrompt).empty());
+        EXPECT_EQ(std::string(destPath), DestFile());
+        EXPECT_TRUE(DestBytes() == sans);
+        EXPECT_FALSE(vexatest::FileExists(scratch / ("dst" + dir + "SANS.TTF")));
+    }
+}
+
+// A group outside the piece table is refused before anything is made.
+TEST_F(FileTransferTest, GroupOutsideThePieceTableIsRefusedWithWarning11) {
+    std::string sans = DataBytes("SANS.TTF");
+    AddCutGroup({sans, sans}, 0);  // two pieces in the table
+    const FileGroup groups[] = {{0, 0, 0}, {-1, 1, 0}, {2, 1, 0}, {1, 2, 0}, {0, 61, 1}};
+    for (const FileGroup& group : groups) {
+        SCOPED_TRACE(testing::Message() << group.firstPiece << "+" << group.pieceCount);
+        ui.events.clear();
+        EXPECT_EQ(Run(group), TransferFailed);
+        EXPECT_EQ(ui.WarningIds(), std::vector<int>{11});
+        EXPECT_EQ(ui.events.size(), 1u);
+        EXPECT_FALSE(vexatest::FileExists(destDir));
+        EXPECT_STREQ(destPath, "");
+    }
+}
+
+// A destination held open by the system, as a font in use is (a handle that
+// lets others only read it), cannot be replaced: that is reported before
+// anything is copied, and the file stays as it is.
+TEST_F(FileTransferTest, DestinationHeldOpenIsLeftAlone) {
+    std::string sans = DataBytes("SANS.TTF");
+    FileGroup group = AddCutGroup({sans}, 0);
+    CreateDirectoryA(destDir.c_str(), nullptr);
+    const std::string installed = "installed font";
+    ASSERT_TRUE(WriteBytes(DestFile(), installed));
+    HANDLE held = CreateFileA(DestFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    EXPECT_EQ(Run(group), TransferNoDestination);
+
+    CloseHandle(held);
+    EXPECT_EQ(std::string(destPath), DestFile());
+    EXPECT_TRUE(ui.events.empty());
+    ExpectNothingLeft(&installed);
+}
+
+// The normal-attributes option clears what the new file got on its way (here
+// from another program while the transfer waited for a disk); without it the
+// file keeps them.
+TEST_F(FileTransferTest, NormalAttributesOptionClearsHiddenAndSystem) {
+    const DWORD marks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    std::string probe = scratch / "probe";
+    ASSERT_TRUE(WriteBytes(probe, ""));
+    SetFileAttributesA(probe.c_str(), marks);
+    if ((GetFileAttributesA(probe.c_str()) & marks) != marks) GTEST_SKIP() << "no DOS attributes on this file system";
+    std::vector<std::string> parts = Cut(DataBytes("SANS.TTF"), {1000});
+    std::string disk2 = scratch.MakeDir("disk2");
+    ASSERT_TRUE(WriteBytes(disk2 + "\\PART2.DAT", parts[1]));
+    ui.onDiskPrompt = [this, marks](const SourcePiece&) {
+        for (const std::string& name : ListDir(destDir)) SetFileAttributesA((destDir + "\\" + name).c_str(), marks);
+    };
+    for (int normal : {1, 0}) {
+        SCOPED_TRACE(normal);
+        CopyText(g_installSession.sourceDir, kPathCapacity, media.c_str());
+        FileGroup group = AddGroup({"SANS.TTF", "PART2.DAT"}, {&parts[0], nullptr}, 0, media);
+        ui.AnswerDiskWithDirectory(disk2);
+        ASSERT_EQ(Run(group, {.normalAttributes = normal}), TransferDone);
+        DWORD attributes = GetFileAttributesA(DestFile().c_str());
+        EXPECT_EQ(attributes & marks, normal ? 0u : marks);
+        SetFileAttributesA(DestFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(DestFile().c_str());
+    }
 }
 
 // --- trace lines --------------------------------------------------------------
@@ -451,9 +552,13 @@ TEST_P(TransferTrace, LinesAreExact) {
         DeleteFileA((media + "\\" + names.back()).c_str());
         ui.AnswerDiskCancel();
     }
-    StdoutCapture capture(scratch / "stdout.txt");
-    TransferResult result = Run(group, {ReportStandard, 1, 0});
-    std::string text = capture.Stop();
+    TransferResult result;
+    std::string text;
+    {
+        vexatest::StdoutCapture capture;  // its file lies in the test's temporary directory while it lives
+        result = Run(group, {.singlePieceReport = ReportStandard, .trace = 1});
+        text = capture.Text();
+    }
     EXPECT_EQ(result, c.result);
 
     std::string expected = c.expected;
@@ -498,9 +603,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FileTransferTest, NoTraceWithoutTheOption) {
     std::vector<std::string> parts = Cut(DataBytes("SANS.TT_"), {5000});
     FileGroup group = AddCutGroup(parts, 1);
-    StdoutCapture capture(scratch / "stdout.txt");
+    vexatest::StdoutCapture capture;
     ASSERT_EQ(Run(group), TransferDone);
-    EXPECT_EQ(capture.Stop(), "");
+    EXPECT_EQ(capture.Text(), "");
 }
 
 // --- the plain block copy -------------------------------------------------

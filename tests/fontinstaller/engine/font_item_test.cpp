@@ -8,6 +8,7 @@
 
 #include "font_checks.h"
 #include "font_registry.h"
+#include "import_hook.h"
 #include "item_installers.h"
 #include "item_script.h"
 #include "registry_redirect.h"
@@ -95,13 +96,17 @@ TEST_F(FontItemTest, InstallsAndRecordsTheFontByNameOrByPath) {
     }
 }
 
-// Before anything is copied: a font already recorded, or a Fonts key that
-// cannot be opened, refuses the item and leaves an existing file alone.
+// Before anything is copied, and before any other check: a font already
+// recorded, or a Fonts key that cannot be opened, refuses the item and
+// leaves an existing file alone.
 TEST_F(FontItemTest, RefusesARecordedFontWithoutTouchingItsFile) {
     struct Case {
         const char* what;
         bool deleteKey;
-    } cases[] = {{"value of that name exists", false}, {"Fonts key missing", true}};
+        bool overlongDestination;
+    } cases[] = {{"value of that name exists", false, false},
+                 {"Fonts key missing", true, false},
+                 {"value exists, destination too long", false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         vexatest::RegistryRedirect fresh;
@@ -109,9 +114,9 @@ TEST_F(FontItemTest, RefusesARecordedFontWithoutTouchingItsFile) {
             ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName, "SANS.TTF"));
         }
         vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
-        const std::string dest = scratch.MakeDir(c.deleteKey ? "OLD2" : "OLD1");
+        const std::string dest = scratch.MakeDir(c.what);
         ASSERT_TRUE(vexatest::WriteBytes(dest + "\\SANS.TTF", "old version"));
-        vexatest::ChooseDestination(dest);
+        vexatest::ChooseDestination(c.overlongDestination ? dest + "\\" + std::string(250, 'd') : dest);
         ui.events.clear();
         vexatest::FontChangeCounter broadcasts;
 
@@ -203,14 +208,56 @@ TEST_F(FontItemTest, InstalledFontIsOfferedByGdi) {
     ASSERT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
     vexatest::AddFontItem("Tarsik Test", vexatest::AddGroup({"TARSIK.TTF"}), "Tarsik Test (TrueType)");
     vexatest::ChooseDestination(scratch / "MYFONTS");
+    const std::string installed = scratch / "MYFONTS\\TARSIK.TTF";
+    bool removed = false;
+    vexatest::AtScopeExit cleanup([&] {
+        if (!removed) RemoveFontResourceA(installed.c_str());
+    });
 
     ASSERT_EQ(InstallFontItem(nullptr, 0), 1);
 
     EXPECT_TRUE(vexatest::FaceAvailable(vexatest::kTestFace));
-    const std::string installed = scratch / "MYFONTS\\TARSIK.TTF";
     EXPECT_EQ(FontsValue("Tarsik Test (TrueType)"), installed);
-    EXPECT_TRUE(RemoveFontResourceA(installed.c_str()));
+    removed = RemoveFontResourceA(installed.c_str());
+    EXPECT_TRUE(removed);
     EXPECT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
+}
+
+// Between the Fonts key's opening and the write of the value the installer
+// adds the font to the font table. Wrapped here, that call also deletes the
+// key, as another program might: the real write then fails. The user is
+// told, and the font is taken out of the table again.
+using AddFontProc = int(WINAPI*)(LPCSTR);
+AddFontProc g_realAddFont = nullptr;
+int g_fontsAdded = 0;
+int WINAPI AddFontAndDeleteTheKey(LPCSTR file) {
+    g_fontsAdded = g_realAddFont(file);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFontsKeyPath);
+    return g_fontsAdded;
+}
+
+TEST_F(FontItemTest, ValueThatCannotBeWrittenTakesTheFontOutAgain) {
+    ASSERT_TRUE(vexatest::WriteBytes(media + "\\TARSIK.TTF", vexatest::RenamedFace(vexatest::DataBytes("SANS.TTF"))));
+    vexatest::AddFontItem("Tarsik Test", vexatest::AddGroup({"TARSIK.TTF"}), "Tarsik Test (TrueType)");
+    vexatest::ChooseDestination(scratch / "MYFONTS");
+    const std::string installed = scratch / "MYFONTS\\TARSIK.TTF";
+    vexatest::AtScopeExit cleanup([&] { RemoveFontResourceA(installed.c_str()); });
+    vexatest::FontChangeCounter broadcasts;
+    int result = -1;
+    {
+        vexatest::ImportHook hook("GDI32.dll", "AddFontResourceA", reinterpret_cast<void*>(AddFontAndDeleteTheKey));
+        ASSERT_TRUE(hook.installed());
+        g_realAddFont = reinterpret_cast<AddFontProc>(hook.original());
+        result = InstallFontItem(nullptr, 0);
+    }
+
+    EXPECT_EQ(result, 0);
+    EXPECT_GT(g_fontsAdded, 0);  // it was in the table
+    EXPECT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
+    EXPECT_THAT(ui.Of(UiEvent::Box), testing::ElementsAre(testing::Field(
+                                         &UiEvent::arg1, std::string("Can't write to key ") + kFontsKeyPath)));
+    EXPECT_EQ(broadcasts.count(), 0);
+    EXPECT_TRUE(vexatest::FileExists(installed));
 }
 
 // In the system fonts directory the font is added by its bare file name,

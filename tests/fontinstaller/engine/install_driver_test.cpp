@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,11 +28,11 @@ DWORD ProgramPath(char* buffer, DWORD capacity) {
     return static_cast<DWORD>(std::snprintf(buffer, capacity, "%s", g_programPath.c_str()));
 }
 
-// A disk of a given size for the space check.
+// A disk of a given size for the space check; the roots asked, in order.
 DWORD g_freeKilobytes = 0;
-std::string g_askedRoot;
+std::vector<std::string> g_askedRoots;
 BOOL SmallDisk(const char* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector, DWORD* freeClusters) {
-    g_askedRoot = root;
+    g_askedRoots.push_back(root);
     *sectorsPerCluster = 2;
     *bytesPerSector = 512;
     *freeClusters = g_freeKilobytes;
@@ -45,11 +46,13 @@ BOOL UnknownDisk(const char*, DWORD*, DWORD*, DWORD*) { return FALSE; }
 struct ScriptShape {
     int misc = 0, tables = 0, fonts = 0, eudcs = 0;
     int fontSize = 10, eudcSize = 10;
+    const char* miscDir = "misc";  // below the target directory (UTF-8)
 };
 
 class DriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        g_askedRoots.clear();
         media_ = dir_.MakeDir("media");
         target_ = dir_.MakeDir("target");
         g_programPath = media_ + "\\Tarsik.exe";
@@ -73,7 +76,7 @@ protected:
         for (int n = 1; n <= shape.misc; ++n) {
             std::string name = "M" + std::to_string(n);
             misc += "Item" + std::to_string(n) + "=" + name + "\n";
-            miscFiles += Item(name) + name + " DstDir=" + target_ + "\\misc\n";
+            miscFiles += Item(name) + name + " DstDir=" + target_ + "\\" + shape.miscDir + "\n";
         }
         std::string tables = "[Tbls]\nTbls=" + std::to_string(shape.tables) + "\n", tableFiles = "[Tbls Files]\n";
         for (int n = 1; n <= shape.tables; ++n) {
@@ -151,6 +154,7 @@ const std::string kEudcPrompt = "請你輸入外字集目的目錄：";
 
 TEST_F(DriverTest, MiscAndTablesFirstThenSelectedFontsInListOrder) {
     Load({.misc = 2, .tables = 1, .fonts = 3});
+    g_installSession.abortFlag = 1;  // left from an earlier run: a run starts afresh
     ui_.AnswerDestination(target_ + "\\fonts");
     Run({2, 0});
     EXPECT_EQ(Copied(), (std::vector<std::string>{"M1.BIN", "M2.BIN", "T1.BIN", "F1.BIN", "F3.BIN"}));
@@ -166,6 +170,8 @@ TEST_F(DriverTest, MiscAndTablesFirstThenSelectedFontsInListOrder) {
 
 TEST_F(DriverTest, OnlyEudcItemsSelected) {
     Load({.fonts = 2, .eudcs = 2});
+    const std::string installed = std::string(g_installScript.windowsDir) + "\\E2.BIN";
+    vexatest::AtScopeExit cleanup([&] { DeleteFileA(installed.c_str()); });
     ui_.AnswerDestinationAsOffered();
     Run({3});
     EXPECT_EQ(Dialogs(), (std::vector<std::string>{kEudcPrompt + "|" + g_installScript.windowsDir}));
@@ -173,8 +179,7 @@ TEST_F(DriverTest, OnlyEudcItemsSelected) {
     // The Windows directory is not the fonts directory: full path registered.
     std::string data;
     ASSERT_TRUE(RegistryRedirect::GetValue(HKEY_CURRENT_USER, "EUDC\\950", "Base", &data));
-    EXPECT_EQ(data, std::string(g_installScript.windowsDir) + "\\E2.BIN");
-    DeleteFileA((std::string(g_installScript.windowsDir) + "\\E2.BIN").c_str());
+    EXPECT_EQ(data, installed);
     EXPECT_TRUE(Completed());
 }
 
@@ -213,6 +218,54 @@ TEST_F(DriverTest, ExitInTheFirstMiscItemStopsEveryItemButNotTheDialogs) {
     EXPECT_EQ(Dialogs().size(), 2u);
     EXPECT_FALSE(vexatest::FileExists(target_ + "\\misc\\M1.BIN"));
     EXPECT_FALSE(Completed());
+}
+
+// Exit in a disk prompt stops the run, but what was installed before it is
+// still reported as installed.
+TEST_F(DriverTest, ExitAfterAnInstalledItemStillCompletes) {
+    Load({.misc = 2, .tables = 1});
+    DeleteFileA((media_ + "\\M2.BIN").c_str());
+    ui_.AnswerDiskExit();
+    Run({});
+    EXPECT_EQ(Copied(), std::vector<std::string>{"M1.BIN"});
+    EXPECT_TRUE(Completed());
+}
+
+// A second run without the disk in the drive: the Misc and Tbls items are
+// tried again and fail, and what the first run installed stays as it was.
+TEST_F(DriverTest, SecondRunWithoutTheDiskKeepsWhatTheFirstInstalled) {
+    Load({.misc = 1, .tables = 1});
+    Run({});
+    ASSERT_TRUE(Completed());
+    for (const char* piece : {"M1.BIN", "T1.BIN"}) DeleteFileA((media_ + "\\" + piece).c_str());
+    ui_.events.clear();
+    ui_.AnswerDiskCancel();
+    ui_.AnswerDiskCancel();
+    Run({});
+    EXPECT_EQ(ui_.Of(UiEvent::DiskPrompt).size(), 2u);
+    EXPECT_FALSE(Completed());
+    for (const char* installed : {"misc\\M1.BIN", "tables\\T1.BIN"}) {
+        std::string bytes;
+        EXPECT_TRUE(vexatest::ReadBytes(target_ + "\\" + installed, &bytes)) << installed;
+        EXPECT_EQ(bytes, "data of " + std::string(installed).substr(std::string(installed).find('\\') + 1, 2));
+    }
+}
+
+// A whole run with Big5 directories whose last character ends in the byte
+// 0x5C: the program's directory (and so the source directory), a script's
+// " DstDir" and the confirmed font destination.
+TEST_F(DriverTest, Big5DirectoriesEndingInTheBackslashByte) {
+    media_ = dir_.MakeDir(vexatest::Big5("成功"));
+    g_programPath = media_ + "\\Tarsik.exe";
+    Load({.misc = 1, .fonts = 1, .miscDir = "工具許"});
+    const std::string fonts = target_ + "\\" + vexatest::Big5("字型蓋");
+    ui_.AnswerDestination(fonts);
+    Run({0});
+    EXPECT_TRUE(ui_.Of(UiEvent::DiskPrompt).empty());
+    EXPECT_TRUE(vexatest::FileExists(target_ + "\\" + vexatest::Big5("工具許") + "\\M1.BIN"));
+    EXPECT_TRUE(vexatest::FileExists(fonts + "\\F1.BIN"));
+    EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, kFontsKey, "F1 (TrueType)"), fonts + "\\F1.BIN");
+    EXPECT_TRUE(Completed());
 }
 
 TEST_F(DriverTest, FailedItemsGiveNoCompletionAndAnEmptyStatusLine) {
@@ -262,11 +315,12 @@ struct SpaceCase {
 
 class DriverSpaceTest : public DriverTest, public ::testing::WithParamInterface<SpaceCase> {};
 
+// Two of three fonts selected: only their sizes count.
 TEST_P(DriverSpaceTest, ChecksTheSumOfTheSelectedSizes) {
     const SpaceCase& c = GetParam();
     g_freeKilobytes = c.freeKilobytes;
     SetFreeSpaceSource(SmallDisk);
-    Load({.fonts = 2, .fontSize = c.fontSize});
+    Load({.fonts = 3, .fontSize = c.fontSize});
     ui_.AnswerDestination(target_ + "\\fonts");
     Run({0, 1});
     auto boxes = ui_.Of(UiEvent::SpaceBox);
@@ -284,6 +338,9 @@ TEST_P(DriverSpaceTest, ChecksTheSumOfTheSelectedSizes) {
 INSTANTIATE_TEST_SUITE_P(
     Driver, DriverSpaceTest,
     ::testing::Values(SpaceCase{"need equal to free", 1000, 500, true, ""},
+                      SpaceCase{"2 GB free whatever the need", 2097152, 1500000, true, ""},
+                      SpaceCase{"just under 2 GB", 2097151, 1500000, false,
+                                "所需磁碟空間: 2929.7M\n 大於尚餘磁碟空間: 2047M"},
                       SpaceCase{"kilobytes", 900, 500, false, "所需磁碟空間: 1.0M\n 大於尚餘磁碟空間: 900K"},
                       SpaceCase{"megabytes", 5000, 3000, false, "所需磁碟空間: 5.9M\n 大於尚餘磁碟空間: 4M"}),
     [](const auto& info) {
@@ -294,14 +351,31 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(DriverTest, SpaceCheckAsksTheLowerCasedDriveRoot) {
+    vexatest::AtScopeExit cleanup([] { DeleteFileA("C:\\F1.BIN"); });
     g_freeKilobytes = 1u << 30;
     SetFreeSpaceSource(SmallDisk);
     Load({.fonts = 1});
     ui_.AnswerDestination("C:\\");
     Run({0});
-    EXPECT_EQ(g_askedRoot, "c:\\");
+    EXPECT_EQ(g_askedRoots, std::vector<std::string>{"c:\\"});
     EXPECT_STREQ(g_installSession.registrationPrefix, "C:\\");
-    DeleteFileA("C:\\F1.BIN");
+}
+
+// The TTEs items' sizes are checked against the drive of their own
+// destination (drive R: of the test run), not the fonts' one.
+TEST_F(DriverTest, EudcSpaceIsCheckedOnTheirOwnDestination) {
+    g_freeKilobytes = 1000;
+    SetFreeSpaceSource(SmallDisk);
+    Load({.fonts = 1, .eudcs = 2, .fontSize = 10, .eudcSize = 600});
+    ui_.AnswerDestination(target_ + "\\fonts");
+    ui_.AnswerDestination("R:\\eudc");
+    Run({0, 1, 2});
+    std::string fontsRoot = std::string(1, static_cast<char>(std::tolower(target_[0]))) + ":\\";
+    EXPECT_EQ(g_askedRoots, (std::vector<std::string>{fontsRoot, "r:\\"}));
+    auto boxes = ui_.Of(UiEvent::SpaceBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(vexatest::ToUtf8(boxes[0].arg1, 950), "所需磁碟空間: 1.2M\n 大於尚餘磁碟空間: 1000K");
+    EXPECT_EQ(Copied(), std::vector<std::string>{"F1.BIN"});
 }
 
 TEST_F(DriverTest, UnknownFreeSpacePasses) {

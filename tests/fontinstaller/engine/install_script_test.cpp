@@ -216,13 +216,15 @@ TEST_F(LoaderTest, SectionAndKeyNamesIgnoreCase) {
     EXPECT_EQ(s.fontItems[0].size, 12);
 }
 
+// The name holds 功, whose second byte is a backslash: the keys formed from
+// it are looked up whole.
 TEST_F(LoaderTest, Big5NamesAreKeptByteForByte) {
     std::string script =
-        "[Fonts]\nFonts=1\nFont1=華康中楷體\n[Font Files]\n華康中楷體 Files=1\n華康中楷體 File1=KAI.TTF\n"
-        "華康中楷體 Disk1=第一片\n華康中楷體 FontName=華康中楷體 (TrueType)\n";
+        "[Fonts]\nFonts=1\nFont1=瑟維功夫楷\n[Font Files]\n瑟維功夫楷 Files=1\n瑟維功夫楷 File1=KAI.TTF\n"
+        "瑟維功夫楷 Disk1=第一片\n瑟維功夫楷 FontName=瑟維功夫楷 (TrueType)\n";
     ASSERT_EQ(Load(script), kScriptLoaded);
-    EXPECT_EQ(std::string(s.fontItems[0].name), FromUtf8("華康中楷體", 950));
-    EXPECT_EQ(std::string(s.fontItems[0].fontName), FromUtf8("華康中楷體 (TrueType)", 950));
+    EXPECT_EQ(std::string(s.fontItems[0].name), FromUtf8("瑟維功夫楷", 950));
+    EXPECT_EQ(std::string(s.fontItems[0].fontName), FromUtf8("瑟維功夫楷 (TrueType)", 950));
     EXPECT_EQ(std::string(s.pieces[0].diskLabel), FromUtf8("第一片", 950));
 }
 
@@ -328,6 +330,10 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"21 tables", "[Tbls]\nTbls=21\n", "VEXA95.INI: [Tbls] Tbls: "},
         InvalidCase{"negative items", "[Misc]\nItems=-1\n", "VEXA95.INI: [Misc] Items: "},
         InvalidCase{"negative fonts", "[TTEs]\nFonts=-3\n", "VEXA95.INI: [TTEs] Fonts: "},
+        InvalidCase{"negative font size", kFont + "Kai Size=-1\n" + Pieces("Kai", 1) + "Kai FontName=K\n",
+                    "VEXA95.INI: [Font Files] Kai Size: negative size"},
+        InvalidCase{"huge negative EUDC size", kEudc + "Kai Size=-2147483648\n",
+                    "VEXA95.INI: [TTE Files] Kai Size: negative size"},
         InvalidCase{"missing item name", "[Misc]\nItems=2\nItem1=A\n[Misc Files]\n" + Pieces("A", 1),
                     "VEXA95.INI: [Misc] Item2: empty item name"},
         InvalidCase{"empty font name in list", "[Fonts]\nFonts=1\nFont1=\n", "VEXA95.INI: [Fonts] Font1: "},
@@ -402,6 +408,25 @@ TEST_F(LoaderTest, ProgramInADriveRoot) {
     EXPECT_EQ(s.miscItemCount, 1);
 }
 
+// Big5 characters whose second byte is a backslash end the program's
+// directory, or its file name: the directory is cut at the last real
+// backslash, and the script is found beside the program.
+TEST_F(LoaderTest, ProgramDirectoryAndNameEndingInTheBackslashByte) {
+    struct Case {
+        const char* dir;
+        const char* program;
+    } cases[] = {{"成功", "Tarsik.exe"}, {"x", "安裝功.EXE"}, {"許", "蓋"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dir);
+        std::string dir = dir_.MakeDir(FromUtf8(c.dir, 950));
+        g_programPath = dir + "\\" + FromUtf8(c.program, 950);
+        ASSERT_TRUE(WriteTextFile(dir + "\\VEXA95.INI", MiscItems(1, 1), 950));
+        EXPECT_EQ(LoadInstallScript(), kScriptLoaded);
+        EXPECT_EQ(std::string(s.installerDir), dir);
+        EXPECT_EQ(s.miscItemCount, 1);
+    }
+}
+
 struct JoinCase {
     const char* directory;
     const char* name;
@@ -410,18 +435,23 @@ struct JoinCase {
 
 class JoinPathTest : public ::testing::TestWithParam<JoinCase> {};
 
+// The cases are UTF-8; the paths are joined as Big5 text.
 TEST_P(JoinPathTest, Joins) {
+    ASSERT_EQ(GetACP(), 950u);
     char result[kPathCapacity];
-    EXPECT_EQ(JoinPath(result, sizeof result, GetParam().directory, GetParam().name), 1);
-    EXPECT_STREQ(result, GetParam().joined);
+    std::string directory = FromUtf8(GetParam().directory, 950), name = FromUtf8(GetParam().name, 950);
+    EXPECT_EQ(JoinPath(result, sizeof result, directory.c_str(), name.c_str()), 1);
+    EXPECT_EQ(std::string(result), FromUtf8(GetParam().joined, 950));
 }
 
-INSTANTIATE_TEST_SUITE_P(Loader, JoinPathTest,
-                         ::testing::Values(JoinCase{"", "A.TTF", "A.TTF"}, JoinCase{"C:\\", "A.TTF", "C:\\A.TTF"},
-                                           JoinCase{"D:", "VEXA95.INI", "D:\\VEXA95.INI"},
-                                           JoinCase{"C:\\WIN", "A.TTF", "C:\\WIN\\A.TTF"},
-                                           JoinCase{"C:\\WIN", "\\A", "C:\\WIN\\\\A"},
-                                           JoinCase{"C:\\WIN", "", "C:\\WIN\\"}));
+INSTANTIATE_TEST_SUITE_P(
+    Loader, JoinPathTest,
+    ::testing::Values(JoinCase{"", "A.TTF", "A.TTF"}, JoinCase{"C:\\", "A.TTF", "C:\\A.TTF"},
+                      JoinCase{"D:", "VEXA95.INI", "D:\\VEXA95.INI"}, JoinCase{"C:\\WIN", "A.TTF", "C:\\WIN\\A.TTF"},
+                      JoinCase{"C:\\WIN", "\\A", "C:\\WIN\\\\A"}, JoinCase{"C:\\WIN", "", "C:\\WIN\\"},
+                      // the second byte of 功, 許 and 蓋 is 0x5C
+                      JoinCase{"D:\\成功", "KAI.TTF", "D:\\成功\\KAI.TTF"},
+                      JoinCase{"D:\\許\\", "KAI.TTF", "D:\\許\\KAI.TTF"}, JoinCase{"蓋", "功.TTF", "蓋\\功.TTF"}));
 
 TEST(JoinPathLimits, CutsAtCapacityAndSaysSo) {
     char result[8];

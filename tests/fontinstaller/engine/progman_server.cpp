@@ -28,6 +28,11 @@ std::vector<std::string> ProgmanServer::Commands() {
     return commands_;
 }
 
+std::vector<std::string> ProgmanServer::RawCommands() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return raw_;
+}
+
 void ProgmanServer::Serve(HANDLE ready) {
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here
@@ -54,9 +59,10 @@ void ProgmanServer::Serve(HANDLE ready) {
 HDDEDATA ProgmanServer::OnExecute(HDDEDATA data) {
     std::string command(DdeGetData(data, nullptr, 0, 0), '\0');
     DdeGetData(data, reinterpret_cast<LPBYTE>(command.data()), static_cast<DWORD>(command.size()), 0);
-    command = command.c_str();  // up to the terminating NUL
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        raw_.push_back(command);
+        command = command.c_str();  // up to the terminating NUL
         commands_.push_back(command);
     }
     auto startsWith = [&](const char* head) { return command.rfind(head, 0) == 0; };

@@ -33,6 +33,8 @@ public:
     bool serving() const { return serving_; }
     // The execute commands received so far, in order, without their NUL.
     std::vector<std::string> Commands();
+    // The same, as the data came: every byte the client sent.
+    std::vector<std::string> RawCommands();
 
 private:
     static HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item, HDDEDATA data,
@@ -47,6 +49,7 @@ private:
     bool serving_ = false;
     std::mutex mutex_;
     std::vector<std::string> commands_;
+    std::vector<std::string> raw_;
     std::thread thread_;
 };
 

@@ -67,6 +67,8 @@ std::string ShortcutTarget(const std::string& lnk) {
     return target;
 }
 
+// A group, an item and a program path with a comma, parentheses and a
+// bracket: quoted, they reach the shell whole.
 TEST(ProgmanShell, WineShellMakesTheShortcutInTheGroup) {
     ASSERT_TRUE(TalkToProgman(nullptr, 20000))
         << "Wine's shell does not serve PROGMAN (is its desktop running on an X display?)";
@@ -74,10 +76,11 @@ TEST(ProgmanShell, WineShellMakesTheShortcutInTheGroup) {
     vexatest::ScratchDir scratch;
     const std::string media = scratch.MakeDir("media");
     ASSERT_TRUE(vexatest::WriteBytes(media + "\\VIEWER.EXE", "MZ viewer"));
-    char group[32];
-    std::snprintf(group, sizeof group, "VexaTest%lu", GetCurrentProcessId());
+    char group[64];
+    std::snprintf(group, sizeof group, "VexaTest %lu (Tools, Fonts)", GetCurrentProcessId());
+    const std::string programDir = scratch.MakeDir("Program Files (x86)") + "\\VIEWER";
     vexatest::ResetScript(media);
-    vexatest::AddMiscItem("Viewer", vexatest::AddGroup({"VIEWER.EXE"}), scratch / "VIEWER", group);
+    vexatest::AddMiscItem("Viewer (1.0) [beta]", vexatest::AddGroup({"VIEWER.EXE"}), programDir, group);
     vexatest::ScriptedUi ui;
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
 
@@ -90,7 +93,7 @@ TEST(ProgmanShell, WineShellMakesTheShortcutInTheGroup) {
             TalkToProgman(command.c_str(), 0);
             vexatest::RemoveTree(dir);
         }
-    } cleanup{std::string("[DeleteGroup(") + group + ")]", groupDir};
+    } cleanup{std::string("[DeleteGroup(\"") + group + "\")]", groupDir};
 
     // Twice: the second run replaces the item the first one made.
     for (int run = 1; run <= 2; ++run) {
@@ -99,9 +102,9 @@ TEST(ProgmanShell, WineShellMakesTheShortcutInTheGroup) {
         EXPECT_EQ(InstallMiscItem(nullptr, 0), 1);
         EXPECT_THAT(out.Text(), HasSubstr("\tDone\n"));
         if (run == 1) {  // no such item yet: the shell refuses the replace
-            EXPECT_THAT(out.Text(), HasSubstr("[ReplaceItem(Viewer)]\n\tDDE Error 0x4009\n"));
+            EXPECT_THAT(out.Text(), HasSubstr("[ReplaceItem(\"Viewer (1.0) [beta]\")]\n\tDDE Error 0x4009\n"));
         }
-        EXPECT_EQ(ShortcutTarget(groupDir + "\\Viewer.lnk"), scratch / "VIEWER\\VIEWER.EXE");
+        EXPECT_EQ(ShortcutTarget(groupDir + "\\Viewer (1.0) [beta].lnk"), programDir + "\\VIEWER.EXE");
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "item_script.h"
 #include "progman.h"
@@ -28,10 +29,20 @@ protected:
         vexatest::ResetScript(scratch.path());
         vexatest::AddMiscItem("Viewer", vexatest::AddGroup({"VIEWER.EXE"}), "C:\\WINDOWS", "Tools");
         vexatest::AddMiscItem("Notes", vexatest::AddGroup({"NOTES.TXT"}), "C:\\WINDOWS");
+        // The focus is elsewhere when the conversation starts.
+        for (HWND* window : {&owner, &other})
+            *window =
+                CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        SetFocus(other);
+    }
+    void TearDown() override {
+        DestroyWindow(owner);
+        DestroyWindow(other);
     }
 
     vexatest::ScratchDir scratch;
     vexatest::ScriptedUi ui;
+    HWND owner = nullptr, other = nullptr;
 };
 
 TEST_F(ProgmanTest, SendsTheThreeCommandsInOrderAndTracesTheConversation) {
@@ -39,10 +50,13 @@ TEST_F(ProgmanTest, SendsTheThreeCommandsInOrderAndTracesTheConversation) {
     ASSERT_TRUE(server.serving());
     vexatest::StdoutCapture out;
 
-    EXPECT_EQ(AddProgmanItem(nullptr, 0, kProgram), 1);
+    EXPECT_EQ(AddProgmanItem(owner, 0, kProgram), 1);
 
     EXPECT_THAT(server.Commands(), ElementsAre("[CreateGroup(Tools)][ShowGroup(Tools,1)]", "[ReplaceItem(Viewer)]",
                                                "[AddItem(C:\\WINDOWS\\VIEWER.EXE,Viewer)]"));
+    // Each command is sent with its terminating NUL.
+    EXPECT_EQ(server.RawCommands()[1], std::string("[ReplaceItem(Viewer)]", 22));
+    EXPECT_EQ(GetFocus(), owner);
     EXPECT_EQ(out.Text(),
               "Adding Viewer into group Tools\n"
               "\tInitializing\n"
@@ -101,8 +115,9 @@ TEST_F(ProgmanTest, RefusedAddItemFailsTheItem) {
 TEST_F(ProgmanTest, NoServerFailsTheItem) {
     vexatest::StdoutCapture out;
 
-    EXPECT_EQ(AddProgmanItem(nullptr, 0, kProgram), 0);
+    EXPECT_EQ(AddProgmanItem(owner, 0, kProgram), 0);
 
+    EXPECT_EQ(GetFocus(), owner);
     // DMLERR_NO_CONV_ESTABLISHED
     EXPECT_EQ(out.Text(),
               "Adding Viewer into group Tools\n"
@@ -119,8 +134,8 @@ TEST_F(ProgmanTest, ServerThatNeverAnswersTimesOutAfterTheFirstCommand) {
     EXPECT_EQ(AddProgmanItem(nullptr, 0, kProgram), 0);
     auto waited = std::chrono::steady_clock::now() - start;
 
-    EXPECT_GE(waited, std::chrono::milliseconds(900));
-    EXPECT_LT(waited, std::chrono::milliseconds(5000));
+    EXPECT_GE(waited, std::chrono::milliseconds(950));
+    EXPECT_LT(waited, std::chrono::milliseconds(1900));
     EXPECT_THAT(server.Commands(), ElementsAre("[CreateGroup(Tools)][ShowGroup(Tools,1)]"));
     // DMLERR_EXECACKTIMEOUT
     EXPECT_THAT(out.Text(), HasSubstr("\tDDE Error 0x4005\n"));
@@ -141,17 +156,64 @@ TEST_F(ProgmanTest, CommandsAreSentOnlyWhenEachFitsWhole) {
         std::string path = prefix + std::string(c.commandLength - overhead - prefix.size(), 'p');
         ProgmanServer server;
         vexatest::StdoutCapture out;
+        SetFocus(other);
 
-        EXPECT_EQ(AddProgmanItem(nullptr, 0, path.c_str()), c.expected);
+        EXPECT_EQ(AddProgmanItem(owner, 0, path.c_str()), c.expected);
 
+        EXPECT_EQ(GetFocus(), owner);
         auto commands = server.Commands();
         if (c.expected) {
             ASSERT_EQ(commands.size(), 3u);
             EXPECT_EQ(commands[2], "[AddItem(" + path + ",Viewer)]");
         } else {
             EXPECT_THAT(commands, IsEmpty());
-            EXPECT_THAT(out.Text(), testing::Not(HasSubstr("Connecting")));
+            EXPECT_EQ(out.Text(), "Adding Viewer into group Tools\n");
         }
+    }
+}
+
+// A comma, a parenthesis or a bracket would change the command's arguments:
+// such an argument goes in double quotes, the others as they are. Judged by
+// character: the second byte of Big5 "功" is no bracket.
+TEST_F(ProgmanTest, ArgumentsWithCommandCharactersAreQuoted) {
+    struct Case {
+        const char* group;
+        const char* name;
+        const char* path;
+        std::vector<std::string> commands;
+    } cases[] = {
+        {"Tools, Extra",
+         "Viewer",
+         "C:\\APPS\\V.EXE",
+         {"[CreateGroup(\"Tools, Extra\")][ShowGroup(\"Tools, Extra\",1)]", "[ReplaceItem(Viewer)]",
+          "[AddItem(C:\\APPS\\V.EXE,Viewer)]"}},
+        {"Tools",
+         "Viewer (new)",
+         "C:\\Program Files (x86)\\V.EXE",
+         {"[CreateGroup(Tools)][ShowGroup(Tools,1)]", "[ReplaceItem(\"Viewer (new)\")]",
+          "[AddItem(\"C:\\Program Files (x86)\\V.EXE\",\"Viewer (new)\")]"}},
+        {"[Tools]",
+         "A]B",
+         "C:\\V.EXE",
+         {"[CreateGroup(\"[Tools]\")][ShowGroup(\"[Tools]\",1)]", "[ReplaceItem(\"A]B\")]",
+          "[AddItem(C:\\V.EXE,\"A]B\")]"}},
+        {"\xa5\x5c",
+         "\xb3\x5b\xb3\x5d",
+         "C:\\V.EXE",  // Big5 characters with '\\', '[' and ']' as second byte
+         {"[CreateGroup(\xa5\x5c)][ShowGroup(\xa5\x5c,1)]", "[ReplaceItem(\xb3\x5b\xb3\x5d)]",
+          "[AddItem(C:\\V.EXE,\xb3\x5b\xb3\x5d)]"}},
+    };
+    ASSERT_EQ(GetACP(), 950u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.group);
+        vexatest::ResetScript(scratch.path());
+        vexatest::AddMiscItem(c.name, vexatest::AddGroup({"V.EXE"}), "C:\\", c.group);
+        ProgmanServer server;
+        vexatest::StdoutCapture out;
+
+        EXPECT_EQ(AddProgmanItem(owner, 0, c.path), 1);
+
+        EXPECT_EQ(server.Commands(), c.commands);
     }
 }
 

@@ -1,0 +1,47 @@
+#include "ansi_text.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+const char* LastBackslash(const char* path) {
+    const char* last = nullptr;
+    for (const char* p = path; *p; p = CharNextA(p))
+        if (*p == '\\') last = p;
+    return last;
+}
+
+bool EndsWithBackslash(const char* path) {
+    const char* last = LastBackslash(path);
+    return last && last[1] == '\0';
+}
+
+const char* FileNamePart(const char* path) {
+    const char* last = LastBackslash(path);
+    return last ? last + 1 : path;
+}
+
+bool HasDriveLetter(const char* path) {
+    char first = path[0];
+    return ((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z')) && path[1] == ':';
+}
+
+bool HasAnyOf(const char* text, const char* set) {
+    // At the start of a character a byte is either a single-byte character
+    // or a lead byte, and no lead byte is ASCII.
+    for (const char* p = text; *p; p = CharNextA(p))
+        if (std::strchr(set, *p)) return true;
+    return false;
+}
+
+int CutAtWholeCharacter(char* text) {
+    char* p = text;
+    while (*p) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] == '\0') {
+            *p = '\0';
+            break;
+        }
+        p = CharNextA(p);
+    }
+    return static_cast<int>(p - text);
+}

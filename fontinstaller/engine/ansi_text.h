@@ -1,0 +1,26 @@
+// Paths and texts as the installer holds them: ANSI text in the system's
+// code page. In code pages 950, 936, 932 and 949 the second byte of a
+// double-byte character can be 0x5C, the backslash (Big5 功, 許, 蓋), or
+// another ASCII value, so these walk a text a character at a time
+// (CharNextA), never a byte at a time.
+#pragma once
+
+// The last backslash of path that is a character of its own, or nullptr.
+const char* LastBackslash(const char* path);
+
+// Whether the last character of path is a backslash.
+bool EndsWithBackslash(const char* path);
+
+// What follows the last backslash of path (all of path when it has none).
+const char* FileNamePart(const char* path);
+
+// Whether path begins with a drive letter and its colon ("C:"). An ASCII
+// letter is always a character of its own, so the colon is one too.
+bool HasDriveLetter(const char* path);
+
+// Whether text holds one of the single-byte characters of set.
+bool HasAnyOf(const char* text, const char* set);
+
+// Cuts a text that ends in the first byte of a double-byte character (left
+// there by a cut at a buffer's end) before that byte. Returns the length.
+int CutAtWholeCharacter(char* text);
