@@ -217,7 +217,7 @@ bool DibImage::MakePalette() {
     return palette_ != nullptr;
 }
 
-HPALETTE DibImage::SelectForDrawing(HDC dc) {
+HPALETTE DibImage::SelectForDrawing(HDC dc) const {
     if (palette_ == nullptr) return nullptr;
     HPALETTE previous = SelectPalette(dc, palette_, FALSE);
     RealizePalette(dc);
@@ -225,11 +225,11 @@ HPALETTE DibImage::SelectForDrawing(HDC dc) {
     return previous;
 }
 
-void DibImage::RestoreAfterDrawing(HDC dc, HPALETTE previous) {
+void DibImage::RestoreAfterDrawing(HDC dc, HPALETTE previous) const {
     if (palette_ != nullptr && previous != nullptr) SelectPalette(dc, previous, FALSE);
 }
 
-void DibImage::StretchDraw(HDC dc, int x, int y, int width, int height) {
+void DibImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
     HPALETTE previous = SelectForDrawing(dc);
     if (info_ && bits_) {
         StretchDIBits(dc, x, y, width, height, 0, 0, Width(), Height(), bits_.get(), Info(), DIB_RGB_COLORS, SRCCOPY);
@@ -237,9 +237,9 @@ void DibImage::StretchDraw(HDC dc, int x, int y, int width, int height) {
     RestoreAfterDrawing(dc, previous);
 }
 
-void DibImage::Draw(HDC dc, int x, int y) { StretchDraw(dc, x, y, Width(), Height()); }
+void DibImage::Draw(HDC dc, int x, int y) const { StretchDraw(dc, x, y, Width(), Height()); }
 
-int DibImage::Paint(HDC dc, const RECT& destination, const RECT& source) {
+int DibImage::Paint(HDC dc, const RECT& destination, const RECT& source) const {
     HPALETTE previous = SelectForDrawing(dc);
     int lines = 0;
     if (info_ && bits_) {

@@ -19,10 +19,10 @@ public:
 
     // Paints unscaled: the destination's size is the size copied, from the
     // source rectangle (top-down coordinates). Scan lines copied; 0 when empty.
-    virtual int Paint(HDC dc, const RECT& destination, const RECT& source);
-    virtual void StretchDraw(HDC dc, int x, int y, int width, int height);
+    virtual int Paint(HDC dc, const RECT& destination, const RECT& source) const;
+    virtual void StretchDraw(HDC dc, int x, int y, int width, int height) const;
     // StretchDraw at the picture's own size.
-    virtual void Draw(HDC dc, int x, int y);
+    virtual void Draw(HDC dc, int x, int y) const;
     virtual bool LoadFile(const char* path);
     // Reads a BMP that starts at the file's current position.
     virtual bool ReadFrom(HANDLE file);
@@ -63,8 +63,8 @@ private:
     bool AllocateBits(size_t size);
     // Selects and realises the palette into `dc` when there is one; returns
     // the palette it replaced.
-    HPALETTE SelectForDrawing(HDC dc);
-    void RestoreAfterDrawing(HDC dc, HPALETTE previous);
+    HPALETTE SelectForDrawing(HDC dc) const;
+    void RestoreAfterDrawing(HDC dc, HPALETTE previous) const;
 
     std::unique_ptr<BYTE[]> info_;
     std::unique_ptr<BYTE[]> bits_;
