@@ -78,20 +78,9 @@ INT_PTR DialogBase::Answer(LRESULT result) {
 }
 
 INT_PTR DialogBase::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return OnControlColour(message, wParam, lParam);
-    case WM_COMMAND:
-        return OnCommand(wParam, lParam);
-    default:
-        return FALSE;
-    }
+    if (IsControlColourRequest(message)) return OnControlColour(message, wParam, lParam);
+    if (message == WM_COMMAND) return OnCommand(wParam, lParam);
+    return FALSE;
 }
 
 INT_PTR DialogBase::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -12,6 +12,11 @@
 // A nonzero answer means the control handled it (for colours: the brush).
 constexpr UINT kReflectedBase = WM_APP + 0x1000;
 
+// WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC: the requests for a control's colours.
+constexpr bool IsControlColourRequest(UINT message) {
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
 class DialogBase {
 public:
     DialogBase(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}

@@ -11,17 +11,10 @@ bool PictureDialog::SetBackground(UINT bitmapId, int mode) {
 }
 
 INT_PTR PictureDialog::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsControlColourRequest(message)) return OnPictureControlColour(message, wParam, lParam);
     switch (message) {
     case WM_ERASEBKGND:
         return OnEraseBackground(reinterpret_cast<HDC>(wParam));
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return OnPictureControlColour(message, wParam, lParam);
     case WM_QUERYNEWPALETTE:
         return OnQueryNewPalette();
     case WM_PALETTECHANGED:
