@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "install_script.h"
+
 const char* LastBackslash(const char* path) {
     const char* last = nullptr;
     for (const char* p = path; *p; p = CharNextA(p))
@@ -44,4 +46,10 @@ int CutAtWholeCharacter(char* text) {
         p = CharNextA(p);
     }
     return static_cast<int>(p - text);
+}
+
+int CopyWholeCharacters(char* target, int capacity, const char* text) {
+    int fits = CopyText(target, capacity, text);
+    if (capacity > 0) CutAtWholeCharacter(target);
+    return fits;
 }

@@ -24,3 +24,7 @@ bool HasAnyOf(const char* text, const char* set);
 // Cuts a text that ends in the first byte of a double-byte character (left
 // there by a cut at a buffer's end) before that byte. Returns the length.
 int CutAtWholeCharacter(char* text);
+
+// Copies at most capacity-1 bytes of text, cut at a whole character.
+// Returns 1 when the whole text fitted.
+int CopyWholeCharacters(char* target, int capacity, const char* text);

@@ -1,6 +1,7 @@
 #include "directory_field.h"
 
-#include "path_checks.h"
+#include "ansi_text.h"
+#include "install_script.h"
 #include "resource_ids.h"
 
 void ShowDirectoryField(HWND dialog, const char* path) {

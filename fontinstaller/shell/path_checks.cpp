@@ -3,31 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ansi_text.h"
+
 namespace {
-
-// The last character of text, or nullptr for an empty text.
-const char* LastCharacter(const char* text) {
-    size_t length = std::strlen(text);
-    return length == 0 ? nullptr : CharPrevA(text, text + length);
-}
-
-bool EndsWithBackslash(const char* text) {
-    const char* last = LastCharacter(text);
-    return last != nullptr && last[0] == '\\' && last[1] == '\0';
-}
-
-// A drive letter and a colon: an ASCII letter is a whole character, so the
-// colon after it is one too.
-bool HasDriveLetter(const char* path) {
-    char c = static_cast<char>(path[0] | 0x20);
-    return c >= 'a' && c <= 'z' && path[1] == ':';
-}
-
-// result := directory, a backslash unless it ends with one, rest.
-int AppendToDirectory(char* result, const char* directory, const char* rest) {
-    int n = std::snprintf(result, kPathCapacity, "%s%s%s", directory, EndsWithBackslash(directory) ? "" : "\\", rest);
-    return n >= 0 && n < kPathCapacity;
-}
 
 // The current directory of a drive (of any letter case); 0 when the drive
 // does not exist.
@@ -77,9 +55,9 @@ int MakeFullPath(char* path) {
         if (path[2] == '\\') return 1;
         char driveDirectory[kPathCapacity];
         if (!DriveCurrentDirectory(path[0], driveDirectory)) return 1;
-        fits = AppendToDirectory(result, driveDirectory, path + 2);
+        fits = JoinPath(result, sizeof result, driveDirectory, path + 2);
     } else {
-        fits = AppendToDirectory(result, current, path);
+        fits = JoinPath(result, sizeof result, current, path);
     }
     if (!fits) {
         path[0] = '\0';
@@ -90,8 +68,8 @@ int MakeFullPath(char* path) {
 }
 
 void StripTrailingBackslash(char* path) {
-    char* last = const_cast<char*>(LastCharacter(path));
-    if (last == nullptr || last[0] != '\\' || last[1] != '\0') return;
+    if (!EndsWithBackslash(path)) return;
+    char* last = path + std::strlen(path) - 1;
     if (last > path && *CharPrevA(path, last) == ':') return;
     *last = '\0';
 }
@@ -103,18 +81,4 @@ int IsValidDirectory(const char* path) {
     int valid = CanEnter(path);
     if (length > 0 && length < sizeof saved) SetCurrentDirectoryA(saved);
     return valid;
-}
-
-int CopyWholeCharacters(char* target, int capacity, const char* text) {
-    if (capacity <= 0) return 0;
-    const char* end = text;
-    while (*end != '\0') {
-        const char* next = CharNextA(end);
-        if (next - text > capacity - 1) break;
-        end = next;
-    }
-    size_t kept = static_cast<size_t>(end - text);
-    std::memmove(target, text, kept);
-    target[kept] = '\0';
-    return *end == '\0';
 }

@@ -1,5 +1,4 @@
-// The checks that the destination dialog applies to a typed directory, and
-// the bounded copy of a typed path. Paths are ANSI text in the system's code
+// The checks that the destination dialog applies to a typed directory. Paths are ANSI text in the system's code
 // page: every look for a backslash or a colon walks whole characters, since
 // the second byte of a double-byte character may be either.
 #pragma once
@@ -26,7 +25,3 @@ void StripTrailingBackslash(char* path);
 // cannot be made current, and otherwise. The current directory is the same
 // afterwards.
 int IsValidDirectory(const char* path);
-
-// Copies at most capacity-1 bytes of text, cut at a whole character of the
-// system's code page. Returns 1 when the whole text fitted.
-int CopyWholeCharacters(char* target, int capacity, const char* text);

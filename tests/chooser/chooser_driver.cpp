@@ -48,10 +48,4 @@ RECT ChildRect(HWND child) {
     return rect;
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
 }  // namespace choosertest

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "chooser_window.h"
+#include "dialog_watch.h"
 
 namespace choosertest {
 
@@ -18,7 +19,6 @@ INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& scri
 // The client rectangle of `child` in its parent's client coordinates.
 RECT ChildRect(HWND child);
 
-// The window text of `window`.
-std::wstring WindowText(HWND window);
+using vexatest::WindowText;
 
 }  // namespace choosertest

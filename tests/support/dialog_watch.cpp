@@ -1,7 +1,5 @@
 #include "dialog_watch.h"
 
-#include <windows.h>
-
 #include <algorithm>
 
 namespace vexatest {
@@ -9,66 +7,40 @@ namespace vexatest {
 namespace {
 
 struct Watch {
-    std::vector<SeenDialog> seen;
-    std::vector<int> buttons;
-    std::vector<HWND> handled;
+    std::function<int(HWND, size_t)> answer;  // the dialog and how many came before it
+    std::vector<HWND> existing;
+    size_t answered = 0;
+    HWND last = nullptr;  // answered, and perhaps not gone yet
 };
 
 Watch* g_watch = nullptr;
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[1024];
-    int n = GetWindowTextW(window, text, 1024);
-    return std::wstring(text, n > 0 ? n : 0);
-}
-
-BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
-    wchar_t cls[32];
-    GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, L"Static") == 0) {
-        std::wstring text = TextOf(child);
-        if (!text.empty()) reinterpret_cast<SeenDialog*>(param)->texts.push_back(text);
-    }
+BOOL CALLBACK NoteExisting(HWND window, LPARAM param) {
+    reinterpret_cast<Watch*>(param)->existing.push_back(window);
     return TRUE;
 }
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM) {
-    wchar_t cls[32];
-    GetClassNameW(window, cls, 32);
-    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+BOOL CALLBACK Offer(HWND window, LPARAM) {
     Watch& w = *g_watch;
-    if (std::find(w.handled.begin(), w.handled.end(), window) != w.handled.end()) return TRUE;
-    w.handled.push_back(window);
-    SeenDialog dialog;
-    dialog.caption = TextOf(window);
-    dialog.owner = GetWindow(window, GW_OWNER);
-    EnumChildWindows(window, CollectStatic, reinterpret_cast<LPARAM>(&dialog));
-    size_t n = w.seen.size();
-    dialog.pressed = n < w.buttons.size() ? w.buttons[n] : IDOK;
-    HWND button = GetDlgItem(window, dialog.pressed);
-    if (button != nullptr) dialog.pressedText = TextOf(button);
-    w.seen.push_back(dialog);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(dialog.pressed, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, dialog.pressed)));
+    wchar_t cls[16];
+    GetClassNameW(window, cls, 16);
+    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(window) || !IsWindowEnabled(window) || window == w.last ||
+        std::find(w.existing.begin(), w.existing.end(), window) != w.existing.end())
+        return TRUE;
+    w.last = window;
+    int button = w.answer(window, w.answered++);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
     return FALSE;
 }
 
-// Dialogs already open (a dialog under test that opens the boxes) are not
-// answered.
-BOOL CALLBACK NoteExisting(HWND window, LPARAM param) {
-    reinterpret_cast<Watch*>(param)->handled.push_back(window);
-    return TRUE;
-}
-
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_watch) EnumThreadWindows(GetCurrentThreadId(), FindDialog, 0);
+    if (g_watch) EnumThreadWindows(GetCurrentThreadId(), Offer, 0);
 }
 
-}  // namespace
-
-std::vector<SeenDialog> AnswerDialogs(const std::function<void()>& action, std::vector<int> buttons) {
+void Watching(const std::function<void()>& action, std::function<int(HWND, size_t)> answer) {
     Watch watch;
-    watch.buttons = std::move(buttons);
+    watch.answer = std::move(answer);
     EnumThreadWindows(GetCurrentThreadId(), NoteExisting, reinterpret_cast<LPARAM>(&watch));
     Watch* outer = g_watch;
     g_watch = &watch;
@@ -76,7 +48,44 @@ std::vector<SeenDialog> AnswerDialogs(const std::function<void()>& action, std::
     action();
     KillTimer(nullptr, timer);
     g_watch = outer;
-    return watch.seen;
+}
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+    wchar_t cls[32];
+    GetClassNameW(child, cls, 32);
+    if (lstrcmpiW(cls, L"Static") == 0) {
+        std::wstring text = WindowText(child);
+        if (!text.empty()) reinterpret_cast<SeenDialog*>(param)->texts.push_back(text);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024];
+    int n = GetWindowTextW(window, text, 1024);
+    return std::wstring(text, n > 0 ? n : 0);
+}
+
+void RespondToDialogs(const std::function<void()>& action, std::vector<Responder> responders) {
+    Watching(action,
+             [&responders](HWND dialog, size_t n) { return n < responders.size() ? responders[n](dialog) : IDCANCEL; });
+}
+
+std::vector<SeenDialog> AnswerDialogs(const std::function<void()>& action, std::vector<int> buttons) {
+    std::vector<SeenDialog> seen;
+    Watching(action, [&](HWND window, size_t n) {
+        SeenDialog dialog;
+        dialog.caption = WindowText(window);
+        dialog.owner = GetWindow(window, GW_OWNER);
+        EnumChildWindows(window, CollectStatic, reinterpret_cast<LPARAM>(&dialog));
+        dialog.pressed = n < buttons.size() ? buttons[n] : IDOK;
+        if (HWND button = GetDlgItem(window, dialog.pressed)) dialog.pressedText = WindowText(button);
+        seen.push_back(dialog);
+        return dialog.pressed;
+    });
+    return seen;
 }
 
 }  // namespace vexatest

@@ -1,11 +1,11 @@
-// Answers the dialogs and message boxes that code under test opens: a
-// thread timer, running inside their modal loops, hands each dialog that
-// waits for the user to the next responder, which may read it and type into
-// it, and presses the button the responder returns. A dialog that stays
-// after its answer (it showed a box) is answered again once it is enabled.
+// Reading and answering the installer's dialogs and boxes (through
+// vexatest::RespondToDialogs): the prompt of control 100 or a box's message,
+// and the directory field 101 in the system code page.
 #pragma once
 
 #include <windows.h>
+
+#include "dialog_watch.h"
 
 #include <functional>
 #include <string>
@@ -13,10 +13,8 @@
 
 namespace shelltest {
 
-using Responder = std::function<int(HWND dialog)>;
-
-// Runs action; dialogs beyond the responders are closed with IDCANCEL.
-void RespondToDialogs(const std::function<void()>& action, std::vector<Responder> responders);
+using vexatest::Responder;
+using vexatest::RespondToDialogs;
 
 // What a dialog (of any process) shows: its caption, control 100 or else a
 // box's message, and control 101 in the system code page.

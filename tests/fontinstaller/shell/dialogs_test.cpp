@@ -95,7 +95,7 @@ TEST_F(Dialogs, DestinationIsConfirmedCreatedOrReplacedByTheSystemDirectory) {
 }
 
 TEST_F(Dialogs, DiskPromptOpensThePieceFromTheTypedDirectory) {
-    const std::string disk1 = scratch_.MakeDir("disk 1"), disk2 = scratch_.MakeDir("disk 2");
+    const std::string disk1 = scratch_.MakeDir("disk 1"), disk2 = scratch_.MakeDir(vexatest::Big5("磁片二成功"));
     const std::string overlong(255, 'x');
     ASSERT_TRUE(vexatest::WriteBytes(disk2 + "\\KAIM.TT2", "second piece"));
     SourcePiece piece = {"KAIM.TT2", ""};

@@ -1,0 +1,91 @@
+#include "launcher_dialog.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "launcher_app.h"
+#include "resource_ids.h"
+
+LauncherDialog::LauncherDialog(const LauncherApp& app, int templateId)
+    : PictureDialog(templateId, nullptr),
+      app_(app),
+      icon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELMORA))) {}
+
+INT_PTR LauncherDialog::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(icon_);
+    default:
+        return PictureDialog::DialogMessage(message, wParam, lParam);
+    }
+}
+
+void LauncherDialog::BindItems() {
+    // Each item attaches while its control still shows its template text.
+    for (int i = 0; i < kItemCount; ++i) {
+        HWND control = GetDlgItem(hwnd_, IDC_FIRST_ITEM + i);
+        if (control != nullptr) items_[i].Attach(control);
+    }
+}
+
+BOOL LauncherDialog::OnInitialise() {
+    BindItems();
+    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    SetBackground(IDB_BACKGROUND, kTiled);
+
+    char value[kPathCapacity];
+    app_.ReadValue("Title", "Tolvane", value);
+    SetWindowTextA(hwnd_, value);
+    app_.ReadValue("Close", "Close", value);
+    SetDlgItemTextA(hwnd_, IDCANCEL, value);
+
+    LoadItems();
+    return TRUE;
+}
+
+void LauncherDialog::LoadItems() {
+    for (int i = 0; i < kItemCount; ++i) {
+        if (!LoadItem(i, items_[i])) break;
+    }
+}
+
+bool LauncherDialog::LoadItem(int index, LinkItem& item) {
+    char key[16];
+    char value[kPathCapacity];
+    std::snprintf(key, sizeof key, "%d", index + 1);
+    app_.ReadValue(key, "XX", value);
+    if (std::strcmp(value, "XX") == 0) return false;
+
+    HWND control = GetDlgItem(hwnd_, IDC_FIRST_ITEM + index);
+    SetWindowTextA(control, value);
+    std::snprintf(key, sizeof key, "%dr", index + 1);
+    app_.ReadValue(key, "", value);
+    item.SetTarget(value);
+    ShowWindow(control, SW_SHOW);
+    return true;
+}
+
+void LauncherDialog::PreTranslateMessage(const MSG& message) {
+    for (LinkItem& item : items_) {
+        if (item.hwnd() != nullptr && message.hwnd == item.hwnd()) item.RelayEvent(message);
+    }
+}
+
+INT_PTR LauncherDialog::OnPaint() {
+    if (!IsIconic(hwnd_)) return FALSE;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd_, &paint);
+    if (dc == nullptr) return TRUE;
+    SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    if (GetClientRect(hwnd_, &client)) {
+        int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+        int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(dc, x, y, icon_);
+    }
+    EndPaint(hwnd_, &paint);
+    return TRUE;
+}

@@ -1,0 +1,38 @@
+// The launcher's window: a picture dialog with the logo, up to twenty link
+// items in two columns and a Close button; title, Close caption and items
+// come from the language section of setup.inf.
+#pragma once
+#include "link_item.h"
+#include "picture_dialog.h"
+
+class LauncherApp;
+
+class LauncherDialog : public PictureDialog {
+public:
+    static constexpr int kItemCount = 20;
+
+    // A dialog from template 101, 102 or 103, with no parent; loads the icon.
+    LauncherDialog(const LauncherApp& app, int templateId);
+
+    // Loads items 1, 2, ... in order and stops at the first missing one.
+    void LoadItems();
+    // Shows item index + 1 with its caption and target; false when setup.inf
+    // has no such item ("XX" or no key).
+    bool LoadItem(int index, LinkItem& item);
+
+    LinkItem& item(int index) { return items_[index]; }
+    HICON icon() const { return icon_; }
+
+protected:
+    INT_PTR DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitialise() override;
+    void PreTranslateMessage(const MSG& message) override;
+
+private:
+    void BindItems();
+    INT_PTR OnPaint();
+
+    const LauncherApp& app_;
+    LinkItem items_[kItemCount];
+    HICON icon_;
+};

@@ -1,0 +1,301 @@
+#include "link_item.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cstdio>
+
+#include "dialog_base.h"
+#include "program_paths.h"
+
+namespace {
+
+const char kItemProperty[] = "VelmoraLinkItem";
+constexpr UINT_PTR kToolId = 1;
+constexpr int kHandCursorId = 106;
+
+std::string WindowText(HWND window) {
+    int length = GetWindowTextLengthA(window);
+    if (length <= 0) return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(window, text.data(), length + 1);
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+// A private copy of a cursor; nullptr when there is none to copy.
+HCURSOR CopyOf(HCURSOR cursor) { return cursor != nullptr ? static_cast<HCURSOR>(CopyIcon(cursor)) : nullptr; }
+
+}  // namespace
+
+LinkItem::LinkItem() : linkColour_(RGB(0, 0, 238)), hoverColour_(GetSysColor(COLOR_HIGHLIGHT)) {}
+
+LinkItem::~LinkItem() {
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) {
+        // The control outlives the item: it must not keep a deleted font.
+        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(originalFont_), FALSE);
+    }
+    Detach();
+    if (font_ != nullptr) DeleteObject(font_);
+    if (handCursor_ != nullptr) DestroyCursor(handCursor_);
+}
+
+bool LinkItem::Attach(HWND control) {
+    if (hwnd_ != nullptr || control == nullptr || !SetPropA(control, kItemProperty, this)) return false;
+    originalProc_ =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+    if (originalProc_ == nullptr) {
+        RemovePropA(control, kItemProperty);
+        return false;
+    }
+    hwnd_ = control;
+    OnAttach();
+    return true;
+}
+
+void LinkItem::Detach() {
+    if (tooltip_ != nullptr && IsWindow(tooltip_)) DestroyWindow(tooltip_);
+    tooltip_ = nullptr;
+    if (hwnd_ == nullptr) return;
+    if (IsWindow(hwnd_)) {
+        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
+        RemovePropA(hwnd_, kItemProperty);
+    }
+    hwnd_ = nullptr;
+}
+
+void LinkItem::OnAttach() {
+    SetWindowLongPtrA(hwnd_, GWL_STYLE, GetWindowLongPtrA(hwnd_, GWL_STYLE) | SS_NOTIFY);
+
+    std::string text = WindowText(hwnd_);
+    if (target_.empty()) target_ = text;
+    if (text.empty()) SetWindowTextA(hwnd_, target_.c_str());
+
+    originalFont_ = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+    HGDIOBJ current = originalFont_ != nullptr ? static_cast<HGDIOBJ>(originalFont_) : GetStockObject(SYSTEM_FONT);
+    LOGFONTA description;
+    if (GetObjectA(current, sizeof description, &description) == sizeof description) {
+        description.lfUnderline = TRUE;
+        font_ = CreateFontIndirectA(&description);
+        if (font_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+
+    FitToText();
+    LoadHandCursor();
+    CreateTooltip();
+}
+
+void LinkItem::SetTarget(const char* target) {
+    target_ = target != nullptr ? target : "";
+    if (hwnd_ == nullptr) return;
+    FitToText();
+    UpdateTool(TTM_UPDATETIPTEXTA);
+    UpdateTool(TTM_NEWTOOLRECTA);
+}
+
+void LinkItem::FitToText() {
+    if (hwnd_ == nullptr || !IsWindow(hwnd_)) return;
+    RECT rect;
+    if (!GetWindowRect(hwnd_, &rect)) return;
+    MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&rect), 2);
+
+    const std::string text = WindowText(hwnd_);
+    SIZE extent = {};
+    HDC dc = GetDC(hwnd_);
+    if (dc == nullptr) return;
+    HGDIOBJ previous = font_ != nullptr ? SelectObject(dc, font_) : nullptr;
+    BOOL measured = GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    if (previous != nullptr) SelectObject(dc, previous);
+    ReleaseDC(hwnd_, dc);
+    if (!measured) return;
+    const LONG width = extent.cx + 2;
+    const LONG height = extent.cy;
+
+    const LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+    if (style & SS_CENTERIMAGE) {
+        const LONG d = (rect.bottom - rect.top - height) / 2;
+        rect.top += d;
+        rect.bottom -= d;
+    } else {
+        rect.bottom = rect.top + height;
+    }
+    switch (style & SS_TYPEMASK) {
+    case SS_CENTER: {
+        const LONG d = (rect.right - rect.left - width) / 2;
+        rect.left += d;
+        rect.right -= d;
+        break;
+    }
+    case SS_RIGHT:
+        rect.left = rect.right - width;
+        break;
+    default:
+        rect.right = rect.left + width;
+        break;
+    }
+    SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LinkItem::LoadHandCursor() {
+    if (handCursor_ != nullptr) return;
+    char windows[kPathCapacity];
+    char path[kPathCapacity];
+    UINT length = GetWindowsDirectoryA(windows, static_cast<UINT>(kPathCapacity));
+    if (length > 0 && length < kPathCapacity) {
+        int written = std::snprintf(path, sizeof path, "%s\\winhlp32.exe", windows);
+        HMODULE help = written > 0 && static_cast<size_t>(written) < sizeof path ? LoadLibraryA(path) : nullptr;
+        if (help != nullptr) {
+            handCursor_ = CopyOf(LoadCursorA(help, MAKEINTRESOURCEA(kHandCursorId)));
+            FreeLibrary(help);
+        }
+    }
+    // Where the help program is missing (as under Wine), the system's own
+    // pointing hand.
+    if (handCursor_ == nullptr) handCursor_ = CopyOf(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+}
+
+void LinkItem::CreateTooltip() {
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (tooltip_ != nullptr) UpdateTool(TTM_ADDTOOLA);
+}
+
+void LinkItem::UpdateTool(UINT toolMessage) {
+    if (tooltip_ == nullptr) return;
+    TOOLINFOA tool = {};
+    // The size every version of the common controls accepts.
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = hwnd_;
+    tool.uId = kToolId;
+    GetClientRect(hwnd_, &tool.rect);
+    tool.lpszText = target_.data();
+    SendMessageA(tooltip_, toolMessage, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void LinkItem::RelayEvent(const MSG& message) {
+    if (tooltip_ == nullptr) return;
+    MSG copy = message;
+    SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&copy));
+}
+
+LRESULT CALLBACK LinkItem::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LinkItem* self = static_cast<LinkItem*>(GetPropA(hwnd, kItemProperty));
+    if (self == nullptr || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return self->WindowMessage(message, wParam, lParam);
+}
+
+LRESULT LinkItem::CallOriginal(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcA(originalProc_, hwnd_, message, wParam, lParam);
+}
+
+LRESULT LinkItem::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETCURSOR:
+        return OnSetCursor();
+    case WM_MOUSEMOVE:
+        return OnMouseMove(wParam, lParam);
+    case WM_CAPTURECHANGED: {
+        LRESULT result = CallOriginal(message, wParam, lParam);
+        OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+        return result;
+    }
+    case kReflectedBase + WM_CTLCOLORSTATIC:
+        return OnColour(reinterpret_cast<HDC>(wParam));
+    case kReflectedBase + WM_COMMAND:
+        return OnNotification(HIWORD(wParam));
+    case WM_NCDESTROY: {
+        HWND hwnd = hwnd_;
+        WNDPROC original = originalProc_;
+        Detach();
+        return CallWindowProcA(original, hwnd, message, wParam, lParam);
+    }
+    default:
+        return CallOriginal(message, wParam, lParam);
+    }
+}
+
+LRESULT LinkItem::OnSetCursor() {
+    // Without a hand cursor the pointer keeps whatever shape it has.
+    if (handCursor_ == nullptr) return FALSE;
+    SetCursor(handCursor_);
+    return TRUE;
+}
+
+LRESULT LinkItem::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CallOriginal(WM_MOUSEMOVE, wParam, lParam);
+    if (hovering_) {
+        POINT pointer = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        if (!PtInRect(&client, pointer)) {
+            hovering_ = false;
+            ReleaseCapture();
+            RedrawNow();
+        }
+    } else {
+        hovering_ = true;
+        RedrawNow();
+        SetCapture(hwnd_);
+    }
+    return result;
+}
+
+void LinkItem::OnCaptureChanged(HWND gaining) {
+    // Hovering means holding the capture: a window that takes it away ends
+    // the hover, or the item would stay lit with no move left to unlight it.
+    if (hovering_ && gaining != hwnd_) {
+        hovering_ = false;
+        RedrawNow();
+    }
+}
+
+void LinkItem::RedrawNow() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+
+LRESULT LinkItem::OnColour(HDC dc) {
+    SetTextColor(dc, hovering_ ? hoverColour_ : linkColour_);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+}
+
+LRESULT LinkItem::OnNotification(WORD code) {
+    if (code != STN_CLICKED) return 0;
+    OnClicked();
+    return TRUE;
+}
+
+void LinkItem::OnClicked() {
+    // The target is always relative to the program's directory. A path that
+    // does not fit is never cut short and opened: nothing is opened, and the
+    // dialog closes as after any click.
+    char directory[kPathCapacity];
+    char file[kPathCapacity];
+    int written = -1;
+    if (GetProgramDirectory(directory))
+        written = std::snprintf(file, sizeof file, "%s\\%s", directory, target_.c_str());
+    if (written > 0 && static_cast<size_t>(written) < sizeof file) {
+        char workingDirectory[kPathCapacity];
+        std::snprintf(workingDirectory, sizeof workingDirectory, "%s", file);
+        if (CutAtLastBackslash(workingDirectory)) {
+            // "R:" alone would be the drive's current directory, not its root.
+            if (workingDirectory[0] != '\0' && workingDirectory[1] == ':' && workingDirectory[2] == '\0')
+                std::snprintf(workingDirectory + 2, sizeof workingDirectory - 2, "\\");
+            SetCurrentDirectoryA(workingDirectory);
+        }
+
+        // The shell reports nothing either: its own box for a missing file
+        // would hold the launcher open until someone answered it.
+        SHELLEXECUTEINFOA request = {};
+        request.cbSize = sizeof request;
+        request.fMask = SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI;
+        request.lpVerb = "open";
+        request.lpFile = file;
+        request.nShow = SW_SHOW;
+        OpenThroughShell(request);
+    }
+    PostMessageA(GetParent(hwnd_), WM_CLOSE, 0, 0);
+}
+
+void LinkItem::OpenThroughShell(SHELLEXECUTEINFOA& request) { ShellExecuteExA(&request); }

@@ -1,0 +1,377 @@
+// The launcher's dialogs in-process, driven from inside their own modal
+// loops: the picture background, control colours and palette messages, the
+// link items, the language section and the layouts loaded from setup.inf.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "launcher_app.h"
+#include "launcher_dialog.h"
+#include "scratch_dir.h"
+#include "text_files.h"
+
+namespace {
+
+std::function<void()> g_soon;
+void CALLBACK SoonTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::function<void()> action = std::move(g_soon);
+    if (action) action();
+}
+
+// Runs `dialog` modally; `script` runs inside its loop once the dialog is
+// shown. A dialog the script leaves open is cancelled.
+void RunDialog(DialogBase& dialog, const std::function<void(HWND)>& script) {
+    bool ran = false;
+    g_soon = [&] {
+        ran = dialog.hwnd() != nullptr;
+        if (!ran) return;
+        ShowWindow(dialog.hwnd(), SW_SHOWNORMAL);
+        UpdateWindow(dialog.hwnd());
+        script(dialog.hwnd());
+        PostMessageA(dialog.hwnd(), WM_COMMAND, IDCANCEL, 0);
+    };
+    SetTimer(nullptr, 0, 10, SoonTimer);
+    dialog.DoModal();
+    EXPECT_TRUE(ran) << "the dialog never came up";
+}
+
+// A 32-bit top-down memory surface filled with magenta; pixels as 0xRRGGBB.
+struct Surface {
+    Surface(int w, int h) : width(w), height(h), dc(CreateCompatibleDC(nullptr)) {
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
+        old = SelectObject(dc, bitmap);
+        std::fill(pixels, pixels + w * h, 0xFF00FF);
+    }
+    ~Surface() { SelectObject(dc, old), DeleteDC(dc), DeleteObject(bitmap); }
+    unsigned at(int x, int y) const { return GdiFlush(), pixels[y * width + x] & 0xFFFFFF; }
+    long Count(COLORREF c) const {
+        unsigned rgb = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+        return GdiFlush(),
+               std::count_if(pixels, pixels + width * height, [&](unsigned p) { return (p & 0xFFFFFF) == rgb; });
+    }
+    int width, height;
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    unsigned* pixels;
+};
+
+// A link item that records what it would have the shell open.
+struct RecordingItem : LinkItem {
+    std::vector<std::pair<SHELLEXECUTEINFOA, std::string>> opened;  // request, current directory
+    std::string file;
+    void OpenThroughShell(SHELLEXECUTEINFOA& request) override {
+        char current[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, current);
+        opened.emplace_back(request, current);
+        file = request.lpFile;
+    }
+};
+
+// Template 101 with a picture and a link item on control 1001, sized to a
+// given client area; counts palette realisations instead of doing them.
+struct TestPicture : PictureDialog {
+    TestPicture(UINT bitmap, int mode, int width = 600, int height = 400)
+        : PictureDialog(101, nullptr), bitmap(bitmap), mode(mode), width(width), height(height) {}
+    BOOL OnInitialise() override {
+        item.Attach(GetDlgItem(hwnd_, 1001));
+        SetBackground(bitmap, mode);
+        RECT r = {0, 0, width, height};
+        AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), FALSE, GetWindowLongA(hwnd_, GWL_EXSTYLE));
+        SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+        return TRUE;
+    }
+    UINT RealiseBackgroundPalette(bool) override { return ++realised, changes; }
+    UINT bitmap;
+    int mode, width, height, realised = 0;
+    UINT changes = 0;
+    RecordingItem item;
+};
+
+RECT ChildRect(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+TEST(PictureDialog, TilesCentresAndClipsThePictureAndLeavesTheRestUnpainted) {
+    struct Point {
+        int x, y, pictureX, pictureY;  // pictureX < 0: left unpainted
+    };
+    struct Case {
+        const char* name;
+        int mode, width, height;
+        std::vector<Point> points;
+    };
+    const Case cases[] = {
+        {"tiled",
+         0,
+         1500,
+         1300,
+         {{0, 0, 0, 0},
+          {716, 607, 5, 7},
+          {2122, 1790, 700, 590},
+          {1421, 599, 710, 599},
+          {2133, 5, -1, 0},
+          {5, 1800, -1, 0}}},
+        {"centred", 2, 900, 700, {{94, 50, 0, 0}, {804, 649, 710, 599}, {93, 60, -1, 0}, {400, 49, -1, 0}}},
+        {"larger than the client", 2, 400, 300, {{0, 0, 155, 150}, {399, 299, 554, 449}, {556, 10, -1, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestPicture dialog(130, c.mode, c.width, c.height);
+        RunDialog(dialog, [&](HWND hwnd) {
+            Surface picture(711, 600), shown(2300, 2000);
+            dialog.image().Draw(picture.dc, 0, 0);
+            EXPECT_TRUE(SendMessageA(hwnd, WM_ERASEBKGND, (WPARAM)shown.dc, 0));
+            for (const Point& p : c.points)
+                EXPECT_EQ(shown.at(p.x, p.y), p.pictureX < 0 ? 0xFF00FF : picture.at(p.pictureX, p.pictureY))
+                    << p.x << "," << p.y;
+        });
+    }
+}
+
+TEST(PictureDialog, ColourRequestsAndPaletteMessages) {
+    const LRESULT hollow = (LRESULT)GetStockObject(NULL_BRUSH);
+    TestPicture plain(999, 0);  // no such bitmap: a plain dialog
+    RunDialog(plain, [&](HWND hwnd) {
+        Surface shown(8, 8);
+        SendMessageA(hwnd, WM_ERASEBKGND, (WPARAM)shown.dc, 0);
+        EXPECT_EQ(shown.Count(GetSysColor(COLOR_3DFACE)), 64);
+        EXPECT_NE(SendMessageA(hwnd, WM_CTLCOLORBTN, (WPARAM)shown.dc, (LPARAM)GetDlgItem(hwnd, IDCANCEL)), hollow);
+    });
+    TestPicture dialog(130, 0);
+    RunDialog(dialog, [&](HWND hwnd) {
+        Surface shown(8, 8);
+        EXPECT_EQ(SendMessageA(hwnd, WM_CTLCOLORBTN, (WPARAM)shown.dc, (LPARAM)GetDlgItem(hwnd, IDCANCEL)), hollow);
+        EXPECT_EQ(GetBkMode(shown.dc), TRANSPARENT);
+        // Static controls: the logo gets the system's colours, a link item its own.
+        EXPECT_NE(SendMessageA(hwnd, WM_CTLCOLORSTATIC, (WPARAM)shown.dc, (LPARAM)GetDlgItem(hwnd, 1000)), hollow);
+        EXPECT_EQ(SendMessageA(hwnd, WM_CTLCOLORSTATIC, (WPARAM)shown.dc, (LPARAM)dialog.item.hwnd()), hollow);
+        EXPECT_EQ(GetTextColor(shown.dc), RGB(0, 0, 238));
+
+        dialog.realised = 0;  // activation asked already
+        SendMessageA(hwnd, WM_PALETTECHANGED, (WPARAM)hwnd, 0);
+        SendMessageA(hwnd, WM_PALETTECHANGED, (WPARAM)GetDlgItem(hwnd, IDCANCEL), 0);
+        EXPECT_EQ(dialog.realised, 0);
+        SendMessageA(hwnd, WM_PALETTECHANGED, (WPARAM)GetDesktopWindow(), 0);
+        EXPECT_EQ(dialog.realised, 1);
+        ValidateRect(hwnd, nullptr);
+        EXPECT_FALSE(SendMessageA(hwnd, WM_QUERYNEWPALETTE, 0, 0));
+        EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
+        dialog.changes = 5;
+        EXPECT_TRUE(SendMessageA(hwnd, WM_QUERYNEWPALETTE, 0, 0));
+        EXPECT_TRUE(GetUpdateRect(hwnd, nullptr, FALSE));
+    });
+}
+
+TEST(LinkItem, FitsACentredCaptionAroundItsColumnAndTheTooltipFollows) {
+    for (const std::string& caption : {std::string("Go"), std::string(60, 'W')}) {
+        SCOPED_TRACE(caption);
+        TestPicture dialog(130, 0);
+        RunDialog(dialog, [&](HWND hwnd) {
+            HWND item = dialog.item.hwnd();
+            RECT column = {2, 72, 120, 80};
+            MapDialogRect(hwnd, &column);
+            SetWindowTextA(item, caption.c_str());
+            dialog.item.SetTarget("docs\\guide.txt");
+
+            SIZE text;
+            HDC dc = GetDC(item);
+            HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(item, WM_GETFONT, 0, 0));
+            GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+            SelectObject(dc, old), ReleaseDC(item, dc);
+            RECT fitted = ChildRect(item);
+            EXPECT_EQ(fitted.top, column.top);
+            EXPECT_EQ(fitted.bottom - fitted.top, text.cy);
+            EXPECT_LE(std::abs(fitted.right - fitted.left - (text.cx + 2)), 1);
+            EXPECT_EQ(fitted.left + fitted.right, column.left + column.right);  // the same middle
+            EXPECT_EQ(fitted.left<column.left, caption.size()> 2);
+
+            char tip[64] = {};
+            TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, item, 1, {}, nullptr, tip, 0, nullptr};
+            ASSERT_TRUE(SendMessageA(dialog.item.tooltip(), TTM_GETTOOLINFOA, 0, (LPARAM)&tool));
+            EXPECT_STREQ(tip, "docs\\guide.txt");
+            EXPECT_EQ(tool.rect.right, fitted.right - fitted.left);
+            EXPECT_EQ(tool.rect.bottom, fitted.bottom - fitted.top);
+        });
+    }
+}
+
+TEST(LinkItem, PointerOverTheItemRedrawsItInTheHighlightColourWithTheHandCursor) {
+    TestPicture dialog(130, 0);
+    RunDialog(dialog, [&](HWND) {
+        LinkItem& item = dialog.item;
+        ASSERT_NE(item.linkColour(), item.hoverColour());
+        SetWindowTextA(item.hwnd(), "MMMMMMMM");
+        item.SetTarget("x");
+        ShowWindow(item.hwnd(), SW_SHOW);
+        UpdateWindow(item.hwnd());
+        auto shown = [&](COLORREF colour) {
+            Surface copy(64, 32);
+            HDC dc = GetDC(item.hwnd());
+            BitBlt(copy.dc, 0, 0, 64, 32, dc, 0, 0, SRCCOPY);
+            ReleaseDC(item.hwnd(), dc);
+            return copy.Count(colour);
+        };
+        EXPECT_GT(shown(item.linkColour()), 0);
+        SendMessageA(item.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+        EXPECT_TRUE(item.hovering() && GetCapture() == item.hwnd());
+        EXPECT_EQ(shown(item.linkColour()), 0);
+        EXPECT_GT(shown(item.hoverColour()), 0);
+        SendMessageA(item.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(-20, -20));
+        EXPECT_FALSE(item.hovering() || GetCapture() == item.hwnd());
+        EXPECT_GT(shown(item.linkColour()), 0);
+        EXPECT_EQ(shown(item.hoverColour()), 0);
+
+        ASSERT_NE(item.handCursor(), nullptr);
+        EXPECT_TRUE(SendMessageA(item.hwnd(), WM_SETCURSOR, (WPARAM)item.hwnd(), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+        EXPECT_EQ(GetCursor(), item.handCursor());
+    });
+}
+
+TEST(LinkItem, ClickOpensTheTargetBesideTheProgramFromItsDirectoryAndClosesTheDialog) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string dir(path, std::strrchr(path, '\\'));
+    const struct {
+        std::string target, file, currentDirectory;  // file "": nothing opened
+    } cases[] = {
+        {"docs\\guide.htm", dir + "\\docs\\guide.htm", dir + "\\docs"},
+        {"readme.txt", dir + "\\readme.txt", dir},
+        {"", dir + "\\", dir},
+        {"http://example.invalid/", dir + "\\http://example.invalid/", dir},
+        {std::string(260 - dir.size() - 1, 'a'), "", ""},  // one byte too long
+    };
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, before);
+    CreateDirectoryA((dir + "\\docs").c_str(), nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        TestPicture dialog(130, 0);
+        RunDialog(dialog, [&](HWND hwnd) {
+            dialog.item.SetTarget(c.target.c_str());
+            SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(1001, STN_CLICKED), (LPARAM)dialog.item.hwnd());
+            MSG close;
+            EXPECT_TRUE(PeekMessageA(&close, hwnd, WM_CLOSE, WM_CLOSE, PM_NOREMOVE));
+        });
+        SetCurrentDirectoryA(before);
+        ASSERT_EQ(dialog.item.opened.size(), c.file.empty() ? 0u : 1u);
+        if (c.file.empty()) continue;
+        const auto& [request, current] = dialog.item.opened[0];
+        EXPECT_EQ(dialog.item.file, c.file);
+        EXPECT_EQ(current, c.currentDirectory);
+        EXPECT_STREQ(request.lpVerb, "open");
+        EXPECT_EQ(request.cbSize, sizeof request);
+        EXPECT_EQ(request.fMask, static_cast<ULONG>(SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI));
+        EXPECT_EQ(request.nShow, SW_SHOW);
+        EXPECT_TRUE(!request.hwnd && !request.lpParameters && !request.lpDirectory);
+    }
+    RemoveDirectoryA((dir + "\\docs").c_str());
+}
+
+TEST(LauncherApp, LanguageSectionFromCodePageAndCommandLine) {
+    const struct {
+        const char* commandLine;
+        UINT codePage;
+        const char* section;
+    } cases[] = {
+        {"Velmora.exe", 950, "MSGBIG5"},      {"Velmora.exe", 936, "MSGGB"},
+        {"Velmora.exe", 932, "MSGJIS"},       {"Velmora.exe", 949, "MSGKSC"},
+        {"Velmora.exe", 1252, "MSGENG"},      {"\"R:\\a disc\\Velmora.exe\" 100", 1252, "MSGBIG5"},
+        {"Velmora.exe  200", 950, "MSGGB"},   {"Velmora.exe\t400", 1252, "MSGJIS"},
+        {"Velmora.exe 500", 1252, "MSGKSC"},  {"Velmora.exe 700", 950, "MSGENG"},
+        {"Velmora.exe 300", 950, "MSGBIG5"},  {"Velmora.exe 600", 936, "MSGGB"},
+        {"Velmora.exe 100 ", 1252, "MSGENG"},  // the trailing blank is kept
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(LanguageSectionFor(LauncherApp(c.commandLine).languageCode(), c.codePage), c.section)
+            << c.commandLine << " " << c.codePage;
+}
+
+TEST(LauncherDialog, LayoutAndItemsFromSetupInf) {
+    const int kTops[3][10] = {{72, 92, 112, 132, 152, 172, 181, 188, 195, 203},
+                              {69, 84, 99, 114, 129, 144, 159, 174, 192, 202},
+                              {68, 80, 92, 104, 116, 128, 140, 152, 164, 176}};
+    const struct {
+        const char* name;
+        int lastKey, strayKey;  // keys 1 to lastKey, and one more
+        std::pair<int, std::string> changed;
+        int templateId, shown;
+    } cases[] = {
+        {"items 1 to 5 and 7 to 9", 9, 0, {6, "(none)"}, 101, 5},
+        {"items 1 to 14", 14, 0, {}, 102, 14},
+        {"items 1 to 20", 20, 0, {}, 103, 20},
+        {"items 1 to 12 and 17", 12, 17, {}, 103, 12},
+        {"XX at key 3", 4, 0, {3, "XX"}, 101, 2},
+        {"empty key 2", 4, 0, {2, ""}, 101, 4},
+        {"no setup.inf", 0, 0, {}, 101, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto caption = [&c](int key) -> std::string {
+            if (key == c.changed.first) return c.changed.second;
+            char text[16];
+            std::snprintf(text, sizeof text, "Item %d", key);
+            return text;
+        };
+        vexatest::ScratchDir dir;
+        std::string ini = "[MSGENG]\nTitle=Disc menu\nClose=Done\n";
+        for (int key = 1; key <= 20; ++key) {
+            if ((key <= c.lastKey || key == c.strayKey) && caption(key) != "(none)")
+                ini += std::to_string(key) + "=" + caption(key) + "\n" + std::to_string(key) + "r=t" +
+                       std::to_string(key) + "\n";
+        }
+        if (c.lastKey > 0) {
+            ASSERT_TRUE(vexatest::WriteTextFile(dir / "setup.inf", ini, 1252));
+        }
+        LauncherApp app("Velmora.exe");
+        ASSERT_TRUE(app.UseIniDirectory(dir.path().c_str()));
+        ASSERT_EQ(app.ChooseTemplate(), c.templateId);
+        LauncherDialog dialog(app, c.templateId);
+        RunDialog(dialog, [&](HWND hwnd) {
+            char text[64];
+            GetWindowTextA(hwnd, text, sizeof text);
+            EXPECT_STREQ(text, c.lastKey ? "Disc menu" : "Tolvane");
+            GetDlgItemTextA(hwnd, IDCANCEL, text, sizeof text);
+            EXPECT_STREQ(text, c.lastKey ? "Done" : "Close");
+            for (int i = 0; i < 20; ++i) {
+                SCOPED_TRACE(i + 1);
+                HWND control = GetDlgItem(hwnd, 1001 + i);
+                RECT row = {i % 2 ? 123 : 2, kTops[c.templateId - 101][i / 2], i % 2 ? 317 : 120, 0},
+                     at = ChildRect(control);
+                MapDialogRect(hwnd, &row);
+                EXPECT_EQ(at.top, row.top);
+                EXPECT_EQ(at.left + at.right, row.left + row.right);
+                EXPECT_EQ((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0, i < c.shown);
+                if (i >= c.shown) continue;
+                GetWindowTextA(control, text, sizeof text);
+                EXPECT_EQ(text, caption(i + 1));
+                std::snprintf(text, sizeof text, "t%d", i + 1);
+                EXPECT_EQ(dialog.item(i).target(), text);
+            }
+        });
+    }
+    // A directory too long for the path: the file counts as absent.
+    LauncherApp app("Velmora.exe");
+    EXPECT_TRUE(app.UseIniDirectory(std::string(249, 'd').c_str()));
+    EXPECT_FALSE(app.UseIniDirectory(std::string(250, 'd').c_str()));
+    char value[260];
+    app.ReadValue("Title", "Tolvane", value);
+    EXPECT_STREQ(value, "Tolvane");
+}
