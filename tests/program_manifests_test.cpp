@@ -55,12 +55,14 @@ TEST(ProgramManifests, InstallerAsksForAdministratorTheOthersRunAsInvoker) {
     };
     std::vector<Case> cases = {
         {TARSIK_EXE, ACTCTX_RUN_LEVEL_REQUIRE_ADMIN, "requireAdministrator"},
+        {VELMORA_EXE, ACTCTX_RUN_LEVEL_AS_INVOKER, "asInvoker"},
         {ORVANE_EXE, ACTCTX_RUN_LEVEL_AS_INVOKER, "asInvoker"},
     };
     // The 32-bit programs, when scripts/test has built them beside these.
     const std::string i686 = I686_BUILD_DIR;
     if (!i686.empty()) {
         cases.push_back({i686 + "/fontinstaller/Tarsik.exe", ACTCTX_RUN_LEVEL_REQUIRE_ADMIN, "requireAdministrator"});
+        cases.push_back({i686 + "/launcher/Velmora.exe", ACTCTX_RUN_LEVEL_AS_INVOKER, "asInvoker"});
         cases.push_back({i686 + "/chooser/Orvane.exe", ACTCTX_RUN_LEVEL_AS_INVOKER, "asInvoker"});
     }
     for (const Case& c : cases) {
