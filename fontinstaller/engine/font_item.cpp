@@ -1,6 +1,6 @@
 // One item of the "Fonts" list: the font file is copied into the font
 // destination the user confirmed, added to the system's font table and
-// recorded under the Fonts key.
+// recorded under the Fonts keys.
 #include "box_text.h"
 #include "file_transfer.h"
 #include "font_registry.h"
@@ -38,10 +38,10 @@ int InstallFontItem(HWND owner, int index) {
     if (!TransferOrWarn(owner, item.files, destDir, options, destPath)) return 0;
 
     SetStatus(IDS_STATUS_ADDING_FONT, item.name);
-    bool writeFailed = false;
-    if (!RegisterFont(item.fontName, registryData, &writeFailed)) {
-        if (writeFailed) {
-            ShowFormattedBox(owner, "Can't write to key %s", kFontsKeyPath);
+    const char* unwrittenKey = nullptr;
+    if (!RegisterFont(item.fontName, registryData, &unwrittenKey)) {
+        if (unwrittenKey) {
+            ShowFormattedBox(owner, "Can't write to key %s", unwrittenKey);
         } else {
             ShowFormattedBox(owner, "%s已存在", item.name);
         }

@@ -1,19 +1,31 @@
-// The system's Fonts key and font table: where installed TrueType fonts
+// The system's Fonts keys and font table: where installed TrueType fonts
 // are recorded, and the test by which an item learns that its font is there.
 #pragma once
 
 #include <windows.h>
 
 // HKEY_LOCAL_MACHINE key under which every installed TrueType font is
-// recorded: value name = the font's name, data = its file.
+// recorded: value name = the font's name, data = its file. The Windows 95
+// family loads the fonts it names at start-up.
 extern const char kFontsKeyPath[];
 
-// True when the Fonts key cannot be opened or already holds a value of that
-// name; false when it opens and has none.
+// The key the NT family loads its fonts from at start-up. There a font is
+// recorded under both keys, with the same name and data.
+extern const char kNtFontsKeyPath[];
+
+// True when a Fonts key cannot be opened or already holds a value of that
+// name; false when they open and none has it.
 bool IsFontRegistered(const char* fontName);
 
 // Adds the font file to the system's font table and records it under the
-// Fonts key. False when the key cannot be opened or already holds the name
-// (then nothing is changed), and when the value cannot be written (then
-// *writeFailed, when given, is set and the font table is left as it was).
-bool RegisterFont(const char* fontName, const char* registryData, bool* writeFailed = nullptr);
+// Fonts keys. False when a key cannot be opened or already holds the name
+// (then nothing is changed), and when a value cannot be written: then
+// *unwrittenKey, when given, names that key's path, and the font table and
+// the keys are left as they were.
+bool RegisterFont(const char* fontName, const char* registryData, const char** unwrittenKey = nullptr);
+
+// The platform's version number as GetVersion gives it, which tells the
+// Windows 95 family (high bit set) from the NT family. Tests hand in their
+// own to run either family's registration; nullptr restores GetVersion.
+using VersionSource = DWORD(WINAPI*)();
+void SetVersionSource(VersionSource source);

@@ -15,6 +15,7 @@
 #include "scratch_dir.h"
 #include "scripted_ui.h"
 #include "text_files.h"
+#include "windows_family.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;
@@ -59,6 +60,7 @@ protected:
     std::string media;
     vexatest::RegistryRedirect redirect;
     vexatest::ScriptedUi ui;
+    vexatest::WindowsFamily family{vexatest::Windows95};
 };
 
 // Every link name gets the same data: the full path for a directory other

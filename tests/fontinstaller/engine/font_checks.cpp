@@ -28,18 +28,18 @@ int CALLBACK NoteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) 
 
 }  // namespace
 
-std::string RenamedFace(const std::string& dejaVuSans) {
+std::string RenamedFace(const std::string& dejaVuSans, const char* face) {
     const std::string from = "DejaVu Sans";
-    static_assert(sizeof kTestFace - 1 == 11, "the new face keeps the old one's length");
+    if (std::strlen(face) != from.size()) throw std::invalid_argument("the new face must keep the old one's length");
     std::string bytes = dejaVuSans;
     if (bytes.find(Utf16Be(from)) == std::string::npos)
         throw std::runtime_error("no \"DejaVu Sans\" in the font's name table");
-    ReplaceAll(&bytes, from, kTestFace);
-    ReplaceAll(&bytes, Utf16Be(from), Utf16Be(kTestFace));
+    ReplaceAll(&bytes, from, face);
+    ReplaceAll(&bytes, Utf16Be(from), Utf16Be(face));
     return bytes;
 }
 
-bool FaceAvailable(const char* face) {
+bool FaceEnumerated(const char* face) {
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc) throw std::runtime_error("no device context");
     LOGFONTA wanted = {};
@@ -47,6 +47,16 @@ bool FaceAvailable(const char* face) {
     lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
     bool enumerated = false;
     EnumFontFamiliesExA(dc, &wanted, NoteFace, reinterpret_cast<LPARAM>(&enumerated), 0);
+    DeleteDC(dc);
+    return enumerated;
+}
+
+bool FaceAvailable(const char* face) {
+    const bool enumerated = FaceEnumerated(face);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) throw std::runtime_error("no device context");
+    LOGFONTA wanted = {};
+    lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
 
     // The font has no Big5 characters: asked for with the default (Big5)
     // character set, the mapper would rightly pick another face.

@@ -13,12 +13,17 @@ namespace vexatest {
 constexpr char kTestFace[] = "Tarsik Test";
 
 // The bytes of a TrueType file with every "DejaVu Sans" of its name table
-// (single-byte and UTF-16BE records) renamed to kTestFace.
-std::string RenamedFace(const std::string& dejaVuSans);
+// (single-byte and UTF-16BE records) renamed to face, which must be as long.
+std::string RenamedFace(const std::string& dejaVuSans, const char* face = kTestFace);
 
 // Whether GDI offers the face: enumerated by EnumFontFamiliesExA, and
 // selected as itself (GetTextFaceA) when a font of that face is asked for.
 bool FaceAvailable(const char* face);
+
+// Whether EnumFontFamiliesExA finds any font for the face. Gone means not
+// even this: Wine hands a font added in an earlier process of the same
+// wineserver to later ones under a garbled name, which FaceAvailable misses.
+bool FaceEnumerated(const char* face);
 
 // Counts the WM_FONTCHANGE broadcasts of the test's own thread while it
 // lives: a hidden top-level window of that thread (a broadcast is sent to

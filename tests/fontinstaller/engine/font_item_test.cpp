@@ -15,6 +15,7 @@
 #include "scratch_dir.h"
 #include "scripted_ui.h"
 #include "text_files.h"
+#include "windows_family.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;
@@ -46,6 +47,7 @@ protected:
     std::string media;
     vexatest::RegistryRedirect redirect;
     vexatest::ScriptedUi ui;
+    vexatest::WindowsFamily family{vexatest::Windows95};
 };
 
 // The value's data is the bare file name for the system fonts directory
@@ -223,41 +225,60 @@ TEST_F(FontItemTest, InstalledFontIsOfferedByGdi) {
     EXPECT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
 }
 
-// Between the Fonts key's opening and the write of the value the installer
-// adds the font to the font table. Wrapped here, that call also deletes the
+// Between the Fonts keys' opening and the writes of the values the installer
+// adds the font to the font table. Wrapped here, that call also deletes a
 // key, as another program might: the real write then fails. The user is
-// told, and the font is taken out of the table again.
+// told which key, and the font is taken out of the table again, with a value
+// already written under the other key.
 using AddFontProc = int(WINAPI*)(LPCSTR);
 AddFontProc g_realAddFont = nullptr;
 int g_fontsAdded = 0;
+const char* g_keyToDelete = nullptr;
 int WINAPI AddFontAndDeleteTheKey(LPCSTR file) {
     g_fontsAdded = g_realAddFont(file);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFontsKeyPath);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, g_keyToDelete);
     return g_fontsAdded;
 }
 
 TEST_F(FontItemTest, ValueThatCannotBeWrittenTakesTheFontOutAgain) {
+    struct Case {
+        const char* what;
+        VersionSource family;
+        const char* deletedKey;
+    } cases[] = {{"Windows 95 family", vexatest::Windows95, kFontsKeyPath},
+                 {"NT family, the NT key", vexatest::WindowsNt, kNtFontsKeyPath}};
     ASSERT_TRUE(vexatest::WriteBytes(media + "\\TARSIK.TTF", vexatest::RenamedFace(vexatest::DataBytes("SANS.TTF"))));
-    vexatest::AddFontItem("Tarsik Test", vexatest::AddGroup({"TARSIK.TTF"}), "Tarsik Test (TrueType)");
-    vexatest::ChooseDestination(scratch / "MYFONTS");
-    const std::string installed = scratch / "MYFONTS\\TARSIK.TTF";
-    vexatest::AtScopeExit cleanup([&] { RemoveFontResourceA(installed.c_str()); });
-    vexatest::FontChangeCounter broadcasts;
-    int result = -1;
-    {
-        vexatest::ImportHook hook("GDI32.dll", "AddFontResourceA", reinterpret_cast<void*>(AddFontAndDeleteTheKey));
-        ASSERT_TRUE(hook.installed());
-        g_realAddFont = reinterpret_cast<AddFontProc>(hook.original());
-        result = InstallFontItem(nullptr, 0);
-    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        vexatest::RegistryRedirect fresh;
+        ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+        vexatest::WindowsFamily family(c.family);
+        vexatest::ResetScript(media);
+        vexatest::AddFontItem("Tarsik Test", vexatest::AddGroup({"TARSIK.TTF"}), "Tarsik Test (TrueType)");
+        const std::string dest = scratch.MakeDir(c.what);
+        vexatest::ChooseDestination(dest);
+        const std::string installed = dest + "\\TARSIK.TTF";
+        vexatest::AtScopeExit cleanup([&] { RemoveFontResourceA(installed.c_str()); });
+        vexatest::FontChangeCounter broadcasts;
+        ui.events.clear();
+        g_keyToDelete = c.deletedKey;
+        int result = -1;
+        {
+            vexatest::ImportHook hook("GDI32.dll", "AddFontResourceA", reinterpret_cast<void*>(AddFontAndDeleteTheKey));
+            ASSERT_TRUE(hook.installed());
+            g_realAddFont = reinterpret_cast<AddFontProc>(hook.original());
+            result = InstallFontItem(nullptr, 0);
+        }
 
-    EXPECT_EQ(result, 0);
-    EXPECT_GT(g_fontsAdded, 0);  // it was in the table
-    EXPECT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
-    EXPECT_THAT(ui.Of(UiEvent::Box), testing::ElementsAre(testing::Field(
-                                         &UiEvent::arg1, std::string("Can't write to key ") + kFontsKeyPath)));
-    EXPECT_EQ(broadcasts.count(), 0);
-    EXPECT_TRUE(vexatest::FileExists(installed));
+        EXPECT_EQ(result, 0);
+        EXPECT_GT(g_fontsAdded, 0);  // it was in the table
+        EXPECT_FALSE(vexatest::FaceAvailable(vexatest::kTestFace));
+        EXPECT_THAT(ui.Of(UiEvent::Box), testing::ElementsAre(testing::Field(
+                                             &UiEvent::arg1, std::string("Can't write to key ") + c.deletedKey)));
+        EXPECT_EQ(FontsValue("Tarsik Test (TrueType)"), "<missing>");
+        EXPECT_EQ(broadcasts.count(), 0);
+        EXPECT_TRUE(vexatest::FileExists(installed));
+    }
 }
 
 // In the system fonts directory the font is added by its bare file name,

@@ -11,6 +11,7 @@
 #include "registry_access.h"
 #include "registry_redirect.h"
 #include "text_files.h"
+#include "windows_family.h"
 
 using vexatest::RegistryRedirect;
 
@@ -46,25 +47,35 @@ TEST(OpenKeyForWriting, OpensAnExistingKeyAndLeavesItsOtherValues) {
     EXPECT_EQ(Value(HKEY_CURRENT_USER, "EUDC\\950", "Same"), "new");
 }
 
-TEST(IsFontRegistered, AnswersFromTheFontsKey) {
+// The Windows 95 family looks at its Fonts key alone; the NT family at that
+// key and the NT key, either of which names the fonts installed there.
+TEST(IsFontRegistered, AnswersFromTheKeysOfTheFamily) {
     struct Case {
         const char* what;
+        VersionSource family;
         bool createKey;
+        const char* valueKey;
         const char* existingValue;
         bool expected;
     } cases[] = {
-        {"Fonts key missing: treated as registered", false, nullptr, true},
-        {"key without the name", true, "Other (TrueType)", false},
-        {"key with the name", true, "Kai Medium (TrueType)", true},
+        {"Fonts key missing: treated as registered", vexatest::Windows95, false, nullptr, nullptr, true},
+        {"key without the name", vexatest::Windows95, true, kFontsKeyPath, "Other (TrueType)", false},
+        {"key with the name", vexatest::Windows95, true, kFontsKeyPath, "Kai Medium (TrueType)", true},
+        {"name under the NT key only, not read", vexatest::Windows95, true, kNtFontsKeyPath, "Kai Medium (TrueType)",
+         false},
+        {"NT: name under the NT key only", vexatest::WindowsNt, true, kNtFontsKeyPath, "Kai Medium (TrueType)", true},
+        {"NT: name under the Fonts key only", vexatest::WindowsNt, true, kFontsKeyPath, "Kai Medium (TrueType)", true},
+        {"NT: keys missing are made, no name", vexatest::WindowsNt, false, nullptr, nullptr, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         vexatest::RegistryRedirect redirect;
+        vexatest::WindowsFamily family(c.family);
         if (c.createKey) {
             ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
         }
         if (c.existingValue) {
-            ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, c.existingValue, "KAIM.TTF"));
+            ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, c.valueKey, c.existingValue, "KAIM.TTF"));
         }
         EXPECT_EQ(IsFontRegistered("Kai Medium (TrueType)"), c.expected);
     }
@@ -72,28 +83,32 @@ TEST(IsFontRegistered, AnswersFromTheFontsKey) {
 
 TEST(RegisterFont, RecordsTheFontUnderItsExactName) {
     vexatest::RegistryRedirect redirect;
+    vexatest::WindowsFamily family(vexatest::Windows95);
     ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
 
-    bool writeFailed = true;
-    EXPECT_TRUE(RegisterFont("Kai Medium (TrueType)", "D:\\MYFONTS\\KAIM.TTF", &writeFailed));
-    EXPECT_FALSE(writeFailed);
+    const char* unwrittenKey = "";
+    EXPECT_TRUE(RegisterFont("Kai Medium (TrueType)", "D:\\MYFONTS\\KAIM.TTF", &unwrittenKey));
+    EXPECT_EQ(unwrittenKey, nullptr);
 
     DWORD type = 0;
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)", &type), "D:\\MYFONTS\\KAIM.TTF");
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_LOCAL_MACHINE, kNtFontsKeyPath));
 }
 
 TEST(RegisterFont, RefusesAnExistingNameAndChangesNothing) {
     vexatest::RegistryRedirect redirect;
+    vexatest::WindowsFamily family(vexatest::Windows95);
     ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)", "OLD.TTF"));
-    bool writeFailed = true;
-    EXPECT_FALSE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF", &writeFailed));
-    EXPECT_FALSE(writeFailed);
+    const char* unwrittenKey = "";
+    EXPECT_FALSE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF", &unwrittenKey));
+    EXPECT_EQ(unwrittenKey, nullptr);
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)"), "OLD.TTF");
 }
 
 TEST(RegisterFont, RefusesWithoutTheFontsKeyAndCreatesNone) {
     vexatest::RegistryRedirect redirect;
+    vexatest::WindowsFamily family(vexatest::Windows95);
     EXPECT_FALSE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF"));
     EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_LOCAL_MACHINE, kFontsKeyPath));
 }

@@ -113,6 +113,13 @@ TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     Disc disc;
     // A name of this run's own: the installer refuses a font already named.
     const std::string fontName = "Halvex Mono Test " + std::to_string(GetTickCount());
+    // Wine is of the NT family: the font is recorded under both Fonts keys
+    // of the prefix, and taken out of them again.
+    const char* const fontsKeys[] = {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts",
+                                     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"};
+    vexatest::AtScopeExit cleanup([&] {
+        for (const char* key : fontsKeys) RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, fontName.c_str());
+    });
     ASSERT_TRUE(vexatest::WriteTextFile(disc.dir + "\\VEXA95.INI",
                                         "[Fonts]\nFonts=1\nFont1=等寬體\n[Font Files]\n等寬體 Compressed=1\n"
                                         "等寬體 Files=2\n等寬體 FontName=" +
@@ -151,13 +158,13 @@ TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     std::string installed;
     ASSERT_TRUE(vexatest::ReadBytes(target + "\\HMONO.TT1", &installed));
     EXPECT_TRUE(installed == vexatest::DataBytes("MONO.TTF")) << installed.size() << " bytes";
-    const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
-    char value[MAX_PATH] = "<missing>";
-    DWORD size = sizeof value;
-    RegGetValueA(HKEY_LOCAL_MACHINE, kFontsKey, fontName.c_str(), RRF_RT_REG_SZ, nullptr, value, &size);
-    EXPECT_EQ(std::string(value), target + "\\HMONO.TT1");
+    for (const char* key : fontsKeys) {
+        char value[MAX_PATH] = "<missing>";
+        DWORD size = sizeof value;
+        RegGetValueA(HKEY_LOCAL_MACHINE, key, fontName.c_str(), RRF_RT_REG_SZ, nullptr, value, &size);
+        EXPECT_EQ(std::string(value), target + "\\HMONO.TT1") << key;
+    }
     EXPECT_EQ(TempFiles(), tempBefore);
-    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kFontsKey, fontName.c_str());
 }
 
 TEST(TarsikExe, MissingScriptIsReportedWithoutAWindow) {
