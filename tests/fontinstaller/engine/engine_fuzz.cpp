@@ -22,6 +22,7 @@
 #include "file_transfer.h"
 #include "install_script.h"
 #include "install_session.h"
+#include "program_path.h"
 #include "scratch_dir.h"
 #include "scripted_ui.h"
 #include "stdout_capture.h"
@@ -342,17 +343,11 @@ void CheckInvariants(const InstallScript& s) {
         EXPECT_TRUE(WholeText(s.linkNames[i], kPathCapacity) && s.linkNames[i][0]);
 }
 
-std::string g_programPath;
-DWORD FuzzProgramPath(char* buffer, DWORD capacity) {
-    return static_cast<DWORD>(std::snprintf(buffer, capacity, "%s", g_programPath.c_str()));
-}
-
 TEST(EngineFuzz, ScriptLoader) {
     const unsigned seed = Setting("VEXA_FUZZ_SEED", 1), cases = Setting("VEXA_FUZZ_SCRIPTS", 300);
     const unsigned only = Setting("VEXA_FUZZ_ONLY", 0);
     ScratchDir dir;
-    g_programPath = dir / "Tarsik.exe";
-    SetProgramPathSource(FuzzProgramPath);
+    vexatest::UseProgramPath(dir / "Tarsik.exe");
     Watchdog watchdog;
     int loaded = 0, refused = 0, exact = 0;
     for (unsigned number = 1; number <= cases; ++number) {
@@ -400,7 +395,7 @@ TEST(EngineFuzz, ScriptLoader) {
             exact += same;
         }
     }
-    SetProgramPathSource(nullptr);
+    vexatest::UseProgramPath("");
     std::printf("fuzz seed %u: %u script cases: %d loaded (%d unmutated, as written), %d refused with 11\n", seed,
                 cases, loaded, exact, refused);
 }

@@ -9,6 +9,7 @@
 #include "install_script.h"
 #include "install_session.h"
 #include "registry_redirect.h"
+#include "program_path.h"
 #include "scratch_dir.h"
 #include "scripted_ui.h"
 #include "text_files.h"
@@ -22,11 +23,6 @@ using vexatest::UiEvent;
 namespace {
 
 const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
-
-std::string g_programPath;
-DWORD ProgramPath(char* buffer, DWORD capacity) {
-    return static_cast<DWORD>(std::snprintf(buffer, capacity, "%s", g_programPath.c_str()));
-}
 
 // A disk of a given size for the space check; the roots asked, in order.
 DWORD g_freeKilobytes = 0;
@@ -55,8 +51,7 @@ protected:
         g_askedRoots.clear();
         media_ = dir_.MakeDir("media");
         target_ = dir_.MakeDir("target");
-        g_programPath = media_ + "\\Tarsik.exe";
-        SetProgramPathSource(ProgramPath);
+        vexatest::UseProgramPath(media_ + "\\Tarsik.exe");
         ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKey));
         ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, kFontsKey, "Base", "BASE.TTF"));
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr, nullptr,
@@ -67,7 +62,7 @@ protected:
     }
     void TearDown() override {
         DestroyWindow(owner_);
-        SetProgramPathSource(nullptr);
+        vexatest::UseProgramPath("");
         SetFreeSpaceSource(nullptr);
     }
 
@@ -256,7 +251,7 @@ TEST_F(DriverTest, SecondRunWithoutTheDiskKeepsWhatTheFirstInstalled) {
 // " DstDir" and the confirmed font destination.
 TEST_F(DriverTest, Big5DirectoriesEndingInTheBackslashByte) {
     media_ = dir_.MakeDir(vexatest::Big5("成功"));
-    g_programPath = media_ + "\\Tarsik.exe";
+    vexatest::UseProgramPath(media_ + "\\Tarsik.exe");
     Load({.misc = 1, .fonts = 1, .miscDir = "工具許"});
     const std::string fonts = target_ + "\\" + vexatest::Big5("字型蓋");
     ui_.AnswerDestination(fonts);

@@ -18,6 +18,7 @@
 #include "messages.h"
 #include "registry_redirect.h"
 #include "resource_ids.h"
+#include "program_path.h"
 #include "scratch_dir.h"
 #include "shell_ui.h"
 #include "text_files.h"
@@ -29,11 +30,6 @@ using vexatest::RegistryRedirect;
 namespace {
 
 const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
-
-std::string g_programPath;
-DWORD ProgramPath(char* buffer, DWORD capacity) {
-    return static_cast<DWORD>(std::snprintf(buffer, capacity, "%s", g_programPath.c_str()));
-}
 
 // Steps run in turn from a timer while the installer runs; a step returns
 // false to be tried again on the next tick.
@@ -82,12 +78,11 @@ protected:
                                             "外字集 AFontName1=Halvex Kai\n外字集 File1=EUDC.TTE\n外字集 Disk1=1\n",
                                             950));
         ASSERT_TRUE(vexatest::WriteBytes(disc_ + "\\MING.TTF", vexatest::DataBytes("MONO.TTF")));
-        g_programPath = disc_ + "\\Tarsik.exe";
-        SetProgramPathSource(ProgramPath);
+        vexatest::UseProgramPath(disc_ + "\\Tarsik.exe");
     }
     void TearDown() override {
         Reset();
-        SetProgramPathSource(nullptr);
+        vexatest::UseProgramPath("");
     }
     // Ready for another start of the installer in this process.
     void Reset() {
