@@ -10,10 +10,10 @@ namespace tarsik {
 // What the arguments ask for. Texts are ANSI in the system's code page, as
 // the command line arrives.
 struct CommandLine {
-    int silent;                             // /S
-    char logPath[kPathCapacity];            // /LOG=file, empty without it
-    char destination[kPathCapacity];        // /D=dir, empty without it
-    char firstUnknown[kPathCapacity];       // the first argument not understood (cut), empty when none
+    int silent;                        // /S
+    char logPath[kPathCapacity];       // /LOG=file, empty without it
+    char destination[kPathCapacity];   // /D=dir, empty without it
+    char firstUnknown[kPathCapacity];  // the first argument not understood (cut), empty when none
 };
 
 // Reads the program's arguments (the command line after the program's own

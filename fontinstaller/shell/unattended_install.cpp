@@ -144,9 +144,10 @@ public:
         if (!installed && category == CategoryFont && LookUpFont(Item(category, index).fontName) == FontRecorded)
             outcome = AlreadyInstalled;
         outcomes_[category][index] = outcome;
-        LogItem(category, index, outcome == Installed          ? L"installed"
-                                 : outcome == AlreadyInstalled ? L"already installed"
-                                                               : L"not installed");
+        LogItem(category, index,
+                outcome == Installed          ? L"installed"
+                : outcome == AlreadyInstalled ? L"already installed"
+                                              : L"not installed");
     }
 
     // The items the run did not reach, the totals and the exit code.
@@ -220,7 +221,8 @@ int Run(const CommandLine& options, int understood) {
         InitInstallSession(g_installScript);
         if (destination[0] != '\0' && !SettleDestination(destination)) {
             wchar_t dir[kPathCapacity];
-            LogFormat(L"/D=%ls cannot be used: nothing installed", Widen(dir, kPathCapacity, options.destination, CP_ACP));
+            LogFormat(L"/D=%ls cannot be used: nothing installed",
+                      Widen(dir, kPathCapacity, options.destination, CP_ACP));
             code = ExitBadCommandLine;
         } else {
             const InstallScript& s = g_installScript;

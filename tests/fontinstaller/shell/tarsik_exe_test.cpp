@@ -6,6 +6,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialog_answers.h"
@@ -227,6 +228,13 @@ bool ShowsAWindow(DWORD processId) {
     return search.found;
 }
 
+// text with each {name} replaced by its value.
+std::string Substitute(std::string text, const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [name, value] : values)
+        for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
+    return text;
+}
+
 const char* const kFontsKeys[] = {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts",
                                   "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"};
 const char kEudcKey[] = "EUDC\\950";
@@ -240,7 +248,8 @@ std::string Value(HKEY root, const char* key, const std::string& name, bool remo
     if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
         return value;
     DWORD size = sizeof value - 1, type = 0;
-    if (RegQueryValueExA(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExA(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+            ERROR_SUCCESS &&
         type == REG_SZ)
         value[size] = '\0';
     else
@@ -266,17 +275,22 @@ protected:
         fontsDir_ = windowsDir_ + "\\FONTS";
         misc_ = disc_.MakeDir("misc");
         log_ = disc_.dir + "\\" + vexatest::Big5("記錄許.log");
-        const std::string script =
+        const std::string script = Substitute(
             "[Misc]\nItems=1\nItem1=說明\n[Misc Files]\n說明 Files=1\n說明 File1=README.TXT\n說明 Disk1=第一片\n"
-            "說明 DstDir=" + vexatest::ToUtf8(misc_, 950) + "\n"
+            "說明 DstDir={misc}\n"
             "[Fonts]\nFonts=3\nFont1=漢維等寬體\nFont2=漢維明體\nFont3=漢維黑體\n[Font Files]\n"
-            "漢維等寬體 Files=1\n漢維等寬體 FontName=" + FontName(1) + "\n漢維等寬體 File1=UTPLAIN.TTF\n漢維等寬體 Disk1=第一片\n"
-            "漢維明體 Files=1\n漢維明體 Compressed=1\n漢維明體 FontName=" + FontName(2) + "\n漢維明體 File1=UTCOMP.TT_\n"
+            "漢維等寬體 Files=1\n漢維等寬體 FontName={font1}\n漢維等寬體 File1=UTPLAIN.TTF\n漢維等寬體 Disk1=第一片\n"
+            "漢維明體 Files=1\n漢維明體 Compressed=1\n漢維明體 FontName={font2}\n漢維明體 File1=UTCOMP.TT_\n"
             "漢維明體 Disk1=第一片\n"
-            "漢維黑體 Files=2\n漢維黑體 Compressed=1\n漢維黑體 FontName=" + FontName(3) + "\n漢維黑體 File1=UTSPLIT.TT1\n"
+            "漢維黑體 Files=2\n漢維黑體 Compressed=1\n漢維黑體 FontName={font3}\n漢維黑體 File1=UTSPLIT.TT1\n"
             "漢維黑體 Disk1=第一片\n漢維黑體 File2=UTSPLIT.TT2\n漢維黑體 Disk2=第二片\n"
-            "[TTEs]\nFonts=1\nFont1=外字集\n[TTE Files]\n外字集 Files=1\n外字集 FontName=" + FontName(1) + "\n"
-            "外字集 AFiles=1\n外字集 AFontName1=" + LinkName() + "\n外字集 File1=UTEUDC.TTE\n外字集 Disk1=第二片\n";
+            "[TTEs]\nFonts=1\nFont1=外字集\n[TTE Files]\n外字集 Files=1\n外字集 FontName={font1}\n"
+            "外字集 AFiles=1\n外字集 AFontName1={link}\n外字集 File1=UTEUDC.TTE\n外字集 Disk1=第二片\n",
+            {{"{misc}", vexatest::ToUtf8(misc_, 950)},
+             {"{font1}", FontName(1)},
+             {"{font2}", FontName(2)},
+             {"{font3}", FontName(3)},
+             {"{link}", LinkName()}});
         ASSERT_TRUE(vexatest::WriteTextFile(disc_.dir + "\\VEXA95.INI", script, 950));
         const std::string compressed = vexatest::DataBytes("MONO.TT_");
         ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\README.TXT", "read me"));
@@ -290,7 +304,8 @@ protected:
         for (int n = 1; n <= 3; ++n)
             for (const char* key : kFontsKeys) Value(HKEY_LOCAL_MACHINE, key, FontName(n), true);
         Value(HKEY_CURRENT_USER, kEudcKey, LinkName(), true);
-        for (const char* file : {"UTPLAIN.TTF", "UTCOMP.TT_", "UTSPLIT.TT1"}) DeleteFileA((fontsDir_ + "\\" + file).c_str());
+        for (const char* file : {"UTPLAIN.TTF", "UTCOMP.TT_", "UTSPLIT.TT1"})
+            DeleteFileA((fontsDir_ + "\\" + file).c_str());
         DeleteFileA((windowsDir_ + "\\UTEUDC.TTE").c_str());
     }
 
@@ -335,9 +350,7 @@ TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
     const UnattendedCase& c = GetParam();
     if (c.missing) ASSERT_TRUE(DeleteFileA((disc_.dir + "\\" + c.missing).c_str()));
     const std::string dir = disc_.dir + "\\" + vexatest::Big5("字型功");  // ends in the byte 0x5C
-    std::string arguments = c.arguments;
-    for (auto [name, value] : {std::pair<std::string, std::string>{"{log}", log_}, {"{dir}", dir}})
-        for (size_t at; (at = arguments.find(name)) != std::string::npos;) arguments.replace(at, name.size(), value);
+    const std::string arguments = Substitute(c.arguments, {{"{log}", log_}, {"{dir}", dir}});
     const std::set<std::string> tempBefore = TempFiles();
     for (int i = 0; i < c.runs; ++i) EXPECT_EQ(Run(arguments), i + 1 == c.runs ? c.exitCode : 0) << "run " << i + 1;
     EXPECT_FALSE(windowShown_);
@@ -361,8 +374,7 @@ TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
         ASSERT_TRUE(vexatest::ReadBytes(fonts + "\\" + font.file, &bytes)) << font.file;
         EXPECT_TRUE(bytes == vexatest::DataBytes("MONO.TTF")) << font.file << ": " << bytes.size() << " bytes";
         for (const char* key : kFontsKeys)
-            EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, key, FontName(n)), toDir ? fonts + "\\" + font.file : font.file)
-                << key;
+            EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, key, FontName(n)), toDir ? fonts + "\\" + font.file : font.file) << key;
     }
     // The TTEs item goes to the Windows directory, /D or not.
     const bool eudc = installed.find('e') != std::string::npos;
@@ -383,22 +395,48 @@ TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
 INSTANTIATE_TEST_SUITE_P(
     TarsikExe, UnattendedRuns,
     ::testing::Values(
-        UnattendedCase{"every_piece_there", "/S /LOG={log}", nullptr, 1, 0, "mpcse",
-                       {"Dest ", "[153] 複製檔案 UTSPLIT.TT2 ...", "Fonts items go to ", "Fonts item 3 漢維黑體: installed",
-                        "TTEs item 1 外字集: installed", "[155] 安裝完成 !", "5 installed, 0 already installed, 0 not",
-                        "exit code 0"}},
-        UnattendedCase{"a_piece_missing", "/s /log=\"{log}\"", "UTSPLIT.TT2", 1, 3, "mpc",
-                       {"[110] 請放入 第二片 或將含有 UTSPLIT.TT2 之磁片放入...", "missing piece UTSPLIT.TT2 of disk 第二片",
-                        "Fonts item 3 漢維黑體: not installed",
+        UnattendedCase{"every_piece_there",
+                       "/S /LOG={log}",
+                       nullptr,
+                       1,
+                       0,
+                       "mpcse",
+                       {"Dest ", "[153] 複製檔案 UTSPLIT.TT2 ...", "Fonts items go to ",
+                        "Fonts item 3 漢維黑體: installed", "TTEs item 1 外字集: installed", "[155] 安裝完成 !",
+                        "5 installed, 0 already installed, 0 not", "exit code 0"}},
+        UnattendedCase{"a_piece_missing",
+                       "/s /log=\"{log}\"",
+                       "UTSPLIT.TT2",
+                       1,
+                       3,
+                       "mpc",
+                       {"[110] 請放入 第二片 或將含有 UTSPLIT.TT2 之磁片放入...",
+                        "missing piece UTSPLIT.TT2 of disk 第二片", "Fonts item 3 漢維黑體: not installed",
                         "TTEs item 1 外字集: not installed (the run stopped at a missing piece)", "exit code 3"}},
-        UnattendedCase{"no_script", "/S /LOG={log}", "VEXA95.INI", 1, 1, "", {"[10] 找不到起始設定檔案 !", "exit code 1"}},
-        UnattendedCase{"fonts_to_a_directory", "/S \"/D={dir}\" /LOG={log}", nullptr, 1, 0, "mpcse",
+        UnattendedCase{
+            "no_script", "/S /LOG={log}", "VEXA95.INI", 1, 1, "", {"[10] 找不到起始設定檔案 !", "exit code 1"}},
+        UnattendedCase{"fonts_to_a_directory",
+                       "/S \"/D={dir}\" /LOG={log}",
+                       nullptr,
+                       1,
+                       0,
+                       "mpcse",
                        {"[159] 建立一個新的目錄 ？", "created ", "Fonts items go to ", "字型功", "exit code 0"}},
-        UnattendedCase{"a_directory_that_cannot_be_made", "/S /D={dir}\\sub /LOG={log}", nullptr, 1, 2, "",
+        UnattendedCase{"a_directory_that_cannot_be_made",
+                       "/S /D={dir}\\sub /LOG={log}",
+                       nullptr,
+                       1,
+                       2,
+                       "",
                        {"[26] 不合法之目錄 !", "cannot be used: nothing installed", "exit code 2"}},
-        UnattendedCase{"an_unknown_switch", "/S /LOG={log} /Q", nullptr, 1, 2, "",
-                       {"argument not understood: /Q", "exit code 2"}},
-        UnattendedCase{"a_second_run", "/S /LOG={log}", nullptr, 2, 0, "mpcse",
+        UnattendedCase{
+            "an_unknown_switch", "/S /LOG={log} /Q", nullptr, 1, 2, "", {"argument not understood: /Q", "exit code 2"}},
+        UnattendedCase{"a_second_run",
+                       "/S /LOG={log}",
+                       nullptr,
+                       2,
+                       0,
+                       "mpcse",
                        {"Fonts item 1 漢維等寬體: already installed", "Fonts item 3 漢維黑體: already installed",
                         "2 installed, 3 already installed, 0 not installed"}}),
     [](const auto& info) { return std::string(info.param.what); });
