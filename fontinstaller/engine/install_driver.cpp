@@ -10,6 +10,8 @@
 #include "message_ids.h"
 #include "user_interface.h"
 
+namespace tarsik {
+
 namespace {
 
 const char kFontPrompt[] = "請你輸入HalvexSorvel字形目的目錄：";
@@ -136,3 +138,5 @@ void RunInstall(HWND owner, const int* positions, int count) {
     ClearStatus();
     if (installed) ShowWarning(owner, IDS_INSTALL_COMPLETE);
 }
+
+}  // namespace tarsik

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace tarsik {
+
 // Installs every Misc and Tbls item, then the selected Fonts items and the
 // selected TTEs items, each category after its destination dialog and free
 // space check; shows the completion message when anything was installed.
@@ -20,3 +22,5 @@ void SetFreeSpaceSource(FreeSpaceSource source);  // nullptr: GetDiskFreeSpaceA
 // The space box's text for a need and a free space in kilobytes (free below
 // 2 GB). Returns the text's length; the text is cut to the capacity.
 int FormatSpaceText(char* text, int capacity, long long needKilobytes, long long freeKilobytes);
+
+}  // namespace tarsik

@@ -5,6 +5,8 @@
 
 #include "ansi_text.h"
 
+namespace tarsik {
+
 namespace {
 TraceSink g_sink = nullptr;
 }
@@ -28,3 +30,5 @@ void Trace(const char* format, ...) {
 }
 
 void SetTraceSink(TraceSink sink) { g_sink = sink; }
+
+}  // namespace tarsik

@@ -8,6 +8,8 @@
 #define VEXA_PRINTF_LIKE(f, a)
 #endif
 
+namespace tarsik {
+
 // Writes the formatted text as it stands (the format carries its own "\n")
 // and flushes, so lines survive whatever comes next.
 void Trace(const char* format, ...) VEXA_PRINTF_LIKE(1, 2);
@@ -16,3 +18,5 @@ void Trace(const char* format, ...) VEXA_PRINTF_LIKE(1, 2);
 // 1023 bytes) instead of standard output. nullptr: standard output again.
 using TraceSink = void (*)(const char* text);
 void SetTraceSink(TraceSink sink);
+
+}  // namespace tarsik

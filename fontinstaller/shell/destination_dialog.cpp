@@ -1,5 +1,6 @@
 #include "destination_dialog.h"
 
+#include "ansi_text.h"
 #include "directory_field.h"
 #include "installer_log.h"
 #include "install_session.h"
@@ -7,6 +8,8 @@
 #include "path_checks.h"
 #include "resource_ids.h"
 #include "user_interface.h"
+
+namespace tarsik {
 
 namespace {
 
@@ -29,7 +32,7 @@ void OfferToCreate(HWND dialog, const Destination& destination, int whole) {
     char* dir = g_installSession.chosenDir;
     wchar_t question[kTextCapacity];
     FormatMessageText(question, kTextCapacity, IDS_CREATE_DIRECTORY, nullptr, nullptr);
-    tarsik::LogMessage(IDS_CREATE_DIRECTORY, question);
+    LogMessage(IDS_CREATE_DIRECTORY, question);
     if (MessageBoxW(dialog, question, g_shell.caption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
         if (whole && CreateDirectoryA(dir, nullptr)) {
             if (IsValidDirectory(dir)) EndDialog(dialog, 1);
@@ -83,3 +86,5 @@ int RunDestinationDialog(HWND owner, const char* prompt) {
                                      reinterpret_cast<LPARAM>(&destination));
     return result == 1 ? 1 : 0;
 }
+
+}  // namespace tarsik

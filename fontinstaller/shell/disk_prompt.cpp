@@ -1,11 +1,14 @@
 #include "disk_prompt.h"
 
+#include "ansi_text.h"
 #include "directory_field.h"
 #include "file_transfer.h"
 #include "installer_log.h"
 #include "install_session.h"
 #include "messages.h"
 #include "resource_ids.h"
+
+namespace tarsik {
 
 namespace {
 
@@ -37,7 +40,7 @@ void OnOk(HWND dialog, const Prompt& prompt) {
     wchar_t text[kTextCapacity];
     const TextArg arg = {path, CP_ACP};
     FormatText(text, kTextCapacity, "無法開啟檔案 %s !\n", &arg, 1);
-    tarsik::LogLine(text);
+    LogLine(text);
     MessageBoxW(dialog, text, g_shell.caption, MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
     SetFocus(GetDlgItem(dialog, IDC_DIRECTORY));
 }
@@ -77,3 +80,5 @@ HFILE RunDiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) {
                                      reinterpret_cast<LPARAM>(&prompt));
     return result > 0 ? static_cast<HFILE>(result) : HFILE_ERROR;
 }
+
+}  // namespace tarsik

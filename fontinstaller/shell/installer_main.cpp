@@ -8,6 +8,8 @@
 #include "shell_ui.h"
 #include "unattended_install.h"
 
+namespace tarsik {
+
 namespace {
 
 const wchar_t kMainClass[] = L"cfinst";
@@ -24,7 +26,7 @@ void HandOverToRunningInstaller() {
 }
 
 int RunMessageLoop(HINSTANCE instance) {
-    HACCEL accelerators = LoadAcceleratorsW(instance, L"CFINST");
+    HACCEL accelerators = LoadAcceleratorsA(instance, TARSIK_ACCELERATORS);
     MSG message;
     BOOL got;
     while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
@@ -60,11 +62,11 @@ bool WindowsVersionSuffices() {
 int InstallerMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     g_shell.instance = instance;
     LoadCaption(instance);
-    tarsik::CommandLine options;
-    const int understood = tarsik::ParseCommandLine(commandLine, &options);
-    if (options.silent) return tarsik::RunUnattended(commandLine, options, understood);
+    CommandLine options;
+    const int understood = ParseCommandLine(commandLine, &options);
+    if (options.silent) return RunUnattended(commandLine, options, understood);
     UseShellUi();
-    tarsik::StartUserRunLog(commandLine, options, understood);
+    StartUserRunLog(commandLine, options, understood);
 
     // Owned while this installer runs, so that an unattended one can wait
     // for its end.
@@ -72,7 +74,7 @@ int InstallerMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (running != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         HandOverToRunningInstaller();
         CloseHandle(running);
-        tarsik::EndRunLog(0);
+        EndRunLog(0);
         return 0;
     }
     int code = RunInstaller(instance);
@@ -80,6 +82,8 @@ int InstallerMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         ReleaseMutex(running);
         CloseHandle(running);
     }
-    tarsik::EndRunLog(code);
+    EndRunLog(code);
     return code;
 }
+
+}  // namespace tarsik

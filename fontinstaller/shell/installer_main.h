@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace tarsik {
+
 // Starts the installer and runs its message loop until the main dialog is
 // left. Returns the exit code: 0 (also when start-up fails, and when an
 // installer is already running, which is then brought to the front).
@@ -15,3 +17,5 @@ constexpr wchar_t kRunningMutex[] = L"VexaLab.Tarsik.FontInstaller";
 
 // Whether the platform is version 3.10 or later.
 bool WindowsVersionSuffices();
+
+}  // namespace tarsik

@@ -10,6 +10,8 @@
 #include "resource_ids.h"
 #include "user_interface.h"
 
+namespace tarsik {
+
 ShellState g_shell;
 
 namespace {
@@ -259,3 +261,5 @@ void DrawBitmapAt(HDC dc, int x, int y, HBITMAP bitmap) {
     SelectObject(memory, previous);
     DeleteDC(memory);
 }
+
+}  // namespace tarsik

@@ -8,6 +8,8 @@
 #include "resource_ids.h"
 #include "space_box.h"
 
+namespace tarsik {
+
 namespace {
 
 ShellUi g_shellUi;
@@ -23,7 +25,7 @@ void UseShellUi() { SetInstallerUi(&g_shellUi); }
 void ShellUi::ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) {
     wchar_t text[kTextCapacity];
     FormatMessageText(text, kTextCapacity, messageId, arg1, arg2);
-    tarsik::LogMessage(messageId, text);
+    LogMessage(messageId, text);
     MessageBeep(MB_ICONEXCLAMATION);
     ShowInstallerBox(owner, text);
 }
@@ -31,12 +33,12 @@ void ShellUi::ShowWarning(HWND owner, int messageId, const char* arg1, const cha
 void ShellUi::ShowBox(HWND owner, const char* text) {
     wchar_t wide[kTextCapacity];
     WidenInstallerText(wide, kTextCapacity, text);
-    tarsik::LogLine(wide);
+    LogLine(wide);
     ShowInstallerBox(owner, wide);
 }
 
 void ShellUi::ShowSpaceBox(HWND owner, const char* text) {
-    tarsik::LogBytes(text, kInstallerCodePage);
+    LogBytes(text, kInstallerCodePage);
     ShowSpaceMessage(owner, text);
 }
 
@@ -44,7 +46,7 @@ void ShellUi::SetStatus(int messageId, const char* argument) {
     if (g_shell.mainDialog == nullptr) return;
     wchar_t text[kTextCapacity];
     FormatMessageText(text, kTextCapacity, messageId, argument, nullptr);
-    tarsik::LogMessage(messageId, text);
+    LogMessage(messageId, text);
     SetDlgItemTextW(g_shell.mainDialog, IDC_STATUS, text);
 }
 
@@ -64,22 +66,23 @@ int ShellUi::AskDestination(HWND owner, const char* prompt) {
     int confirmed = RunDestinationDialog(owner, prompt);
     wchar_t dir[kPathCapacity];
     if (confirmed)
-        tarsik::LogFormat(L"destination confirmed: %ls",
-                          tarsik::Widen(dir, kPathCapacity, g_installSession.chosenDir, CP_ACP));
+        LogFormat(L"destination confirmed: %ls", Widen(dir, kPathCapacity, g_installSession.chosenDir, CP_ACP));
     else
-        tarsik::LogLine(L"destination dialog cancelled");
+        LogLine(L"destination dialog cancelled");
     return confirmed;
 }
 
 HFILE ShellUi::DiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) {
     wchar_t text[kTextCapacity];
     FormatMessageText(text, kTextCapacity, IDS_INSERT_DISK, piece.diskLabel, piece.fileName);
-    tarsik::LogMessage(IDS_INSERT_DISK, text);
+    LogMessage(IDS_INSERT_DISK, text);
     HFILE file = RunDiskPrompt(owner, piece, mode);
     wchar_t dir[kPathCapacity];
     if (file != HFILE_ERROR)
-        tarsik::LogFormat(L"piece found in %ls", tarsik::Widen(dir, kPathCapacity, g_installSession.sourceDir, CP_ACP));
+        LogFormat(L"piece found in %ls", Widen(dir, kPathCapacity, g_installSession.sourceDir, CP_ACP));
     else
-        tarsik::LogLine(g_installSession.abortFlag ? L"disk prompt: Exit" : L"disk prompt: Cancel");
+        LogLine(g_installSession.abortFlag ? L"disk prompt: Exit" : L"disk prompt: Cancel");
     return file;
 }
+
+}  // namespace tarsik

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "ansi_text.h"
 #include "font_registry.h"
 #include "install_driver.h"
 #include "install_script.h"

@@ -15,6 +15,8 @@
 #include "scripted_ui.h"
 #include "text_files.h"
 
+using namespace tarsik;
+
 using vexatest::FromUtf8;
 using vexatest::RegistryRedirect;
 using vexatest::ScratchDir;
