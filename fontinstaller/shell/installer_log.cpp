@@ -82,10 +82,12 @@ void LogLine(const wchar_t* text) {
     int used = std::swprintf(line, kLineCapacity, L"%04d-%02d-%02d %02d:%02d:%02d ", now.wYear, now.wMonth, now.wDay,
                              now.wHour, now.wMinute, now.wSecond);
     if (used < 0) used = 0;
+    // Room for the line's end: CR LF.
+    const int limit = kLineCapacity - 2;
     int end = used;
-    for (const wchar_t* p = text; *p && end < kLineCapacity - 1; ++p) {
+    for (const wchar_t* p = text; *p && end < limit; ++p) {
         // A cut never leaves half of a surrogate pair.
-        if (IS_HIGH_SURROGATE(*p) && end == kLineCapacity - 2) break;
+        if (IS_HIGH_SURROGATE(*p) && end + 1 >= limit) break;
         line[end++] = (*p == L'\r' || *p == L'\n') ? L' ' : *p;
     }
     while (end > used && line[end - 1] == L' ') --end;

@@ -46,7 +46,9 @@ void ShellUi::SetStatus(int messageId, const char* argument) {
     if (g_shell.mainDialog == nullptr) return;
     wchar_t text[kTextCapacity];
     FormatMessageText(text, kTextCapacity, messageId, argument, nullptr);
-    LogMessage(messageId, text);
+    // The idle prompt comes back at every click in the list: not a step of
+    // a run.
+    if (messageId != IDS_STATUS_IDLE) LogMessage(messageId, text);
     SetDlgItemTextW(g_shell.mainDialog, IDC_STATUS, text);
 }
 
