@@ -10,22 +10,21 @@ namespace orvane {
 
 class ChooserWindow : public DialogBase {
 public:
-    // Loads the program icon from `instance`, which also holds the templates
-    // and pictures.
+    // The chooser from template 102, with no owner. Loads the program icon
+    // from `instance`, which also holds the templates and pictures. DoModal
+    // returns IDOK after a setup program was started, IDCANCEL otherwise, -1
+    // if it could not be shown.
     explicit ChooserWindow(HINSTANCE instance);
-
-    // Runs the chooser modally (template 102); returns IDOK after a setup
-    // program was started, IDCANCEL otherwise, -1 if it could not be shown.
-    INT_PTR Run(HWND owner);
 
     int selectedId() const { return selectedId_; }
     HICON icon() const { return icon_; }
 
 protected:
-    INT_PTR DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+    MessageResult OnCommand(WORD id, WORD code, HWND control) override;
 
 private:
-    BOOL OnInitDialog();
     void AddAboutItem();
     void CentreInWorkArea();
     void CreatePanes();
@@ -33,12 +32,10 @@ private:
     void PlaceControls();
 
     void OnPaint();
-    INT_PTR OnControlColour(UINT message, WPARAM wParam, LPARAM lParam);
-    BOOL OnCommand(WORD id, WORD code);
+    MessageResult OnControlColour(UINT message, WPARAM wParam, LPARAM lParam);
     void OnChoiceClicked(int id);
     void OnOK();
-    void OnCancel();
-    BOOL OnSysCommand(WPARAM command);
+    MessageResult OnSysCommand(WPARAM command);
 
     int selectedId_ = 1000;
     HICON icon_ = nullptr;

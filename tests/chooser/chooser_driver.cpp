@@ -36,7 +36,7 @@ INT_PTR RunChooser(orvane::ChooserWindow& chooser, const std::function<void(HWND
         // Cancel posted to one is simply dropped.
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     });
-    INT_PTR result = chooser.Run(nullptr);
+    INT_PTR result = chooser.DoModal();
     if (!ran) ADD_FAILURE() << "the chooser never came up (result " << result << ")";
     return result;
 }

@@ -87,7 +87,7 @@ struct RecordingItem : LinkItem {
 struct TestPicture : PictureDialog {
     TestPicture(UINT bitmap, int mode, int width = 600, int height = 400)
         : PictureDialog(101, nullptr), bitmap(bitmap), mode(mode), width(width), height(height) {}
-    BOOL OnInitialise() override {
+    BOOL OnInitDialog() override {
         item.Attach(GetDlgItem(hwnd_, 1001));
         SetBackground(bitmap, mode);
         RECT r = {0, 0, width, height};
