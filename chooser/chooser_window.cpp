@@ -22,7 +22,6 @@ ChooserWindow::ChooserWindow(HINSTANCE instance) : DialogBase(instance, IDD_CHOO
 }
 
 MessageResult ChooserWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (IsControlColourRequest(message)) return OnControlColour(message, wParam, lParam);
     switch (message) {
     case WM_PAINT:
         OnPaint();
@@ -154,11 +153,11 @@ void ChooserWindow::OnPaint() {
     EndPaint(hwnd_, &paint);
 }
 
-MessageResult ChooserWindow::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
+MessageResult ChooserWindow::OnControlColour(UINT message, HDC dc, HWND control) {
     // The default colours are worked out and then set aside: every control
     // draws transparently on white.
-    DefWindowProcW(hwnd_, message, wParam, lParam);
-    SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    DefWindowProcW(hwnd_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
 }
 

@@ -23,6 +23,8 @@ protected:
     MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     MessageResult OnCommand(WORD id, WORD code, HWND control) override;
+    // Every control draws transparently on white.
+    MessageResult OnControlColour(UINT message, HDC dc, HWND control) override;
 
 private:
     void AddAboutItem();
@@ -32,7 +34,6 @@ private:
     void PlaceControls();
 
     void OnPaint();
-    MessageResult OnControlColour(UINT message, WPARAM wParam, LPARAM lParam);
     void OnChoiceClicked(int id);
     void OnOK();
     MessageResult OnSysCommand(WPARAM command);

@@ -4,6 +4,9 @@ namespace orvane {
 
 namespace {
 
+// WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC: the requests for a control's colours.
+bool IsControlColourRequest(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
+
 // The messages other than WM_INITDIALOG whose result a dialog procedure
 // returns as its own value.
 bool ReturnsResultItself(UINT message) {
@@ -44,6 +47,8 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 MessageResult DialogBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsControlColourRequest(message))
+        return OnControlColour(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     if (message == WM_COMMAND) return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     return kNotHandled;
 }

@@ -12,11 +12,6 @@
 
 namespace orvane {
 
-// WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC: the requests for a control's colours.
-constexpr bool IsControlColourRequest(UINT message) {
-    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-}
-
 // What a message handler gives back: the message's result, as a window
 // procedure would return it, or kNotHandled for the dialog manager's default
 // processing. The dialog procedure hands the result on by the dialog rule.
@@ -46,6 +41,9 @@ protected:
     virtual BOOL OnInitDialog() { return TRUE; }
     // WM_COMMAND: IDOK and IDCANCEL end the dialog with their id.
     virtual MessageResult OnCommand(WORD id, WORD code, HWND control);
+    // WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC, a request for a control's
+    // colours: the system's colours.
+    virtual MessageResult OnControlColour(UINT, HDC, HWND) { return kNotHandled; }
 
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;

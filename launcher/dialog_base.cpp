@@ -9,6 +9,9 @@ namespace {
 DialogBase* g_running = nullptr;
 HHOOK g_filter = nullptr;
 
+// WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC: the requests for a control's colours.
+bool IsControlColourRequest(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
+
 // The messages other than WM_INITDIALOG whose result a dialog procedure
 // returns as its own value.
 bool ReturnsResultItself(UINT message) {
@@ -88,16 +91,17 @@ void DialogBase::CentreOnScreen() {
 }
 
 MessageResult DialogBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (IsControlColourRequest(message)) return OnControlColour(message, wParam, lParam);
+    if (IsControlColourRequest(message))
+        return OnControlColour(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     if (message == WM_COMMAND) return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     return kNotHandled;
 }
 
-MessageResult DialogBase::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND control = reinterpret_cast<HWND>(lParam);
+MessageResult DialogBase::OnControlColour(UINT message, HDC dc, HWND control) {
     // The control's answer is the brush; 0 leaves the system's colours.
     if (control == nullptr || control == hwnd_) return kNotHandled;
-    return SendMessageA(control, kReflectedBase + message, wParam, lParam);
+    return SendMessageA(control, kReflectedBase + message, reinterpret_cast<WPARAM>(dc),
+                        reinterpret_cast<LPARAM>(control));
 }
 
 MessageResult DialogBase::OnCommand(WORD id, WORD code, HWND control) {

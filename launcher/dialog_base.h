@@ -19,11 +19,6 @@ namespace velmora {
 // A nonzero answer means the control handled it (for colours: the brush).
 constexpr UINT kReflectedBase = WM_APP + 0x1000;
 
-// WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC: the requests for a control's colours.
-constexpr bool IsControlColourRequest(UINT message) {
-    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-}
-
 // What a message handler gives back: the message's result, as a window
 // procedure would return it, or kNotHandled for the dialog manager's default
 // processing. The dialog procedure hands the result on by the dialog rule.
@@ -53,12 +48,11 @@ protected:
     // WM_COMMAND: a control's notification is offered back to the control
     // first; IDOK and IDCANCEL end the dialog with their id.
     virtual MessageResult OnCommand(WORD id, WORD code, HWND control);
+    // WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC, a request for a control's
+    // colours: offered back to the control, whose answer is the brush.
+    virtual MessageResult OnControlColour(UINT message, HDC dc, HWND control);
     // Sees every message of the dialog's modal loop before it is dispatched.
     virtual void PreTranslateMessage(const MSG&) {}
-
-    // The default processing of a control's colour request: offered back to
-    // the control.
-    MessageResult OnControlColour(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
 

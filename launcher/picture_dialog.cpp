@@ -13,7 +13,6 @@ bool PictureDialog::SetBackground(UINT bitmapId, int mode) {
 }
 
 MessageResult PictureDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (IsControlColourRequest(message)) return OnPictureControlColour(message, wParam, lParam);
     switch (message) {
     case WM_ERASEBKGND:
         return OnEraseBackground(reinterpret_cast<HDC>(wParam));
@@ -53,12 +52,12 @@ MessageResult PictureDialog::OnEraseBackground(HDC dc) {
     return TRUE;
 }
 
-MessageResult PictureDialog::OnPictureControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
+MessageResult PictureDialog::OnControlColour(UINT message, HDC dc, HWND control) {
     if (image_.IsPresent() && message == WM_CTLCOLORBTN) {
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(hollowBrush_);
     }
-    return OnControlColour(message, wParam, lParam);
+    return DialogBase::OnControlColour(message, dc, control);
 }
 
 UINT PictureDialog::RealiseBackgroundPalette(bool foreground) {

@@ -24,6 +24,8 @@ public:
 
 protected:
     MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Push buttons draw over the picture; the rest as the base does.
+    MessageResult OnControlColour(UINT message, HDC dc, HWND control) override;
 
     // Selects the picture's palette into a client-area device context
     // (foreground or background), realises it and selects the old one back;
@@ -32,7 +34,6 @@ protected:
 
 private:
     MessageResult OnEraseBackground(HDC dc);
-    MessageResult OnPictureControlColour(UINT message, WPARAM wParam, LPARAM lParam);
     MessageResult OnQueryNewPalette();
     MessageResult OnPaletteChanged(HWND changedBy);
 

@@ -48,6 +48,8 @@ unsigned LocaleCodePage() {
     return 0;
 }
 
+bool RunsUnderLocaleCodePage() { return LocaleCodePage() != 0 && GetACP() == LocaleCodePage(); }
+
 std::string DataFile(const char* name) {
     const char* dir = std::getenv("VEXA_TEST_DATA");
     std::string path = std::string("Z:") + (dir ? dir : "/nonexistent");

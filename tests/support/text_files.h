@@ -21,6 +21,10 @@ std::wstring Widen(const std::string& bytes, unsigned codePage);
 // 1252; 0 for any other locale.
 unsigned LocaleCodePage();
 
+// Whether the system's ANSI code page is the one the test's locale selects:
+// a suite registered once per code page checks that the locale took.
+bool RunsUnderLocaleCodePage();
+
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool ReadBytes(const std::string& path, std::string* bytes);
 bool FileExists(const std::string& path);
