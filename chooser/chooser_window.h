@@ -5,6 +5,7 @@
 #include "dialog_base.h"
 #include "chooser_layout.h"
 #include "picture_pane.h"
+#include "resource_ids.h"
 
 namespace orvane {
 
@@ -38,7 +39,7 @@ private:
     void OnOK();
     MessageResult OnSysCommand(WPARAM command);
 
-    int selectedId_ = 1000;
+    int selectedId_ = IDC_CHOICE_NODI;
     HICON icon_ = nullptr;
     PicturePane panes_[kPaneCount];
 };
