@@ -21,26 +21,30 @@ std::wstring Wide(const std::string& ansi) {
     return MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, 1024) > 0 ? wide : L"";
 }
 
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t *cls, *caption;
+    std::vector<HWND> found;
+};
+
+// An enumeration callback is a function of the platform's calling
+// convention, which a lambda is not on 32-bit Windows.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t cls[32] = {};
+    GetClassNameW(window, cls, 32);
+    if ((!s->processId || owner == s->processId) && !lstrcmpW(cls, s->cls) && IsWindowVisible(window) &&
+        (!s->caption || vexatest::Read(window).caption == s->caption))
+        s->found.push_back(window);
+    return TRUE;
+}
+
 // Visible top-level windows of a class (and caption) in a process (0: any).
 std::vector<HWND> Windows(DWORD processId, const wchar_t* cls, const wchar_t* caption = nullptr) {
-    struct Search {
-        DWORD processId;
-        const wchar_t *cls, *caption;
-        std::vector<HWND> found;
-    } search = {processId, cls, caption, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t cls[32] = {};
-            GetClassNameW(window, cls, 32);
-            if ((!s->processId || owner == s->processId) && !lstrcmpW(cls, s->cls) && IsWindowVisible(window) &&
-                (!s->caption || vexatest::Read(window).caption == s->caption))
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {processId, cls, caption, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
