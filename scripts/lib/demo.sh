@@ -48,6 +48,8 @@ demo_build() {
     "$demo_root/scripts/setup"
     if [ "$demo_arch" = i686 ]; then
         echo "== the disc carries the 32-bit programs (i686), as a real disc does; Wine runs them under WOW64"
+    elif [ -n "${VEXA_DEMO_ARCH:-}" ]; then
+        echo "== the disc carries the 64-bit programs (x86_64), as VEXA_DEMO_ARCH asks"
     else
         echo "== the disc carries the 64-bit programs (x86_64): Wine's 32-bit part is missing" \
             "(scripts/setup installs it)"
