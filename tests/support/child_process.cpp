@@ -17,22 +17,30 @@ bool HasClass(HWND window, const wchar_t* className) {
     return lstrcmpW(name, className) == 0;
 }
 
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const std::function<bool(HWND)>& match;
+    std::vector<HWND> found;
+};
+
+// An enumeration callback is a function of the platform's calling
+// convention, which a lambda is not on 32-bit Windows.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if ((s->processId == 0 || owner == s->processId) && IsWindowVisible(window) && s->match(window))
+        s->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> VisibleWindows(DWORD processId, const std::function<bool(HWND)>& match) {
-    struct Search {
-        DWORD processId;
-        const std::function<bool(HWND)>& match;
-        std::vector<HWND> found;
-    } search = {processId, match, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if ((s->processId == 0 || owner == s->processId) && IsWindowVisible(window) && s->match(window))
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {processId, match, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

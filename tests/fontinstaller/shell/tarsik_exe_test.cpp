@@ -14,8 +14,11 @@
 
 #include "child_process.h"
 #include "dialog_answers.h"
+#include "registry_redirect.h"
 #include "scratch_dir.h"
 #include "text_files.h"
+
+using vexatest::RegistryRedirect;
 
 namespace {
 
@@ -86,28 +89,59 @@ std::set<std::string> TempFiles() {
     return names;
 }
 
+// What one install run records, read back in the view the system reads
+// (for a 32-bit installer on 64-bit Windows, the 64-bit one).
+struct Registration {
+    HKEY root;
+    std::string key, name, data;
+};
+
 TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     Disc disc;
-    // A name of this run's own: the installer refuses a font already named.
-    const std::string fontName = "Halvex Mono Test " + std::to_string(GetTickCount());
-    // Wine is of the NT family: the font is recorded under both Fonts keys
-    // of the prefix, and taken out of them again.
-    const char* const fontsKeys[] = {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts",
-                                     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"};
+    // Names of this run's own: the installer refuses a font already named.
+    const std::string run = std::to_string(GetTickCount());
+    const std::string fontName = "Halvex Mono Test " + run;
+    const std::string tableKey = "SOFTWARE\\VexaTest\\Phonetic " + run;
+    const std::string target = disc.MakeDir("fonts");
+    // Wine is of the NT family: the font is recorded under both Fonts keys;
+    // the input-method table under the script's key below HKEY_LOCAL_MACHINE,
+    // the EUDC link under the current user's key. All in the prefix itself,
+    // and taken out again.
+    const Registration expected[] = {
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts", fontName, target + "\\HMONO.TT1"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", fontName,
+         target + "\\HMONO.TT1"},
+        {HKEY_LOCAL_MACHINE, tableKey, "IME file", "PHON.IME"},
+        {HKEY_CURRENT_USER, "EUDC\\950", fontName, target + "\\HMONO.TTE"},
+    };
     vexatest::AtScopeExit cleanup([&] {
-        for (const char* key : fontsKeys) RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, fontName.c_str());
+        for (const Registration& r : expected) RegistryRedirect::DeleteValue(r.root, r.key, r.name);
+        for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, tableKey.c_str(), view, 0);
     });
-    ASSERT_TRUE(vexatest::WriteTextFile(disc.dir + "\\VEXA95.INI",
-                                        "[Fonts]\nFonts=1\nFont1=等寬體\n[Font Files]\n等寬體 Compressed=1\n"
-                                        "等寬體 Files=2\n等寬體 FontName=" +
-                                            fontName +
-                                            "\n等寬體 File1=HMONO.TT1\n"
-                                            "等寬體 Disk1=第一片\n等寬體 File2=HMONO.TT2\n等寬體 Disk2=第二片\n",
-                                        950));
+    ASSERT_TRUE(
+        vexatest::WriteTextFile(disc.dir + "\\VEXA95.INI",
+                                "[Fonts]\nFonts=1\nFont1=等寬體\n[Font Files]\n等寬體 Compressed=1\n"
+                                "等寬體 Files=2\n等寬體 FontName=" +
+                                    fontName +
+                                    "\n等寬體 File1=HMONO.TT1\n"
+                                    "等寬體 Disk1=第一片\n等寬體 File2=HMONO.TT2\n等寬體 Disk2=第二片\n"
+                                    "[Tbls]\nTbls=1\nTbl1=注音\n[Tbls Files]\n注音 Files=1\n注音 File1=PHON.TBL\n"
+                                    "注音 Disk1=第一片\n注音 DstDir=" +
+                                    target + "\n注音 UserKey=" + tableKey +
+                                    "\n注音 IME file=PHON.IME\n"
+                                    "[TTEs]\nFonts=1\nFont1=等寬外字\n[TTE Files]\n等寬外字 Files=1\n"
+                                    "等寬外字 File1=HMONO.TTE\n等寬外字 Disk1=第二片\n等寬外字 FontName=" +
+                                    fontName + "\n等寬外字 AFiles=1\n等寬外字 AFontName1=" + fontName + "\n",
+                                950));
     const std::string compressed = vexatest::DataBytes("MONO.TT_");
-    const std::string disk2 = disc.MakeDir("disk 2"), target = disc.MakeDir("fonts");
+    const std::string disk2 = disc.MakeDir("disk 2");
     ASSERT_TRUE(vexatest::WriteBytes(disc.dir + "\\HMONO.TT1", compressed.substr(0, compressed.size() / 2)));
     ASSERT_TRUE(vexatest::WriteBytes(disk2 + "\\HMONO.TT2", compressed.substr(compressed.size() / 2)));
+    ASSERT_TRUE(vexatest::WriteBytes(disc.dir + "\\PHON.TBL", "phonetic table"));
+    // On the second disk, where the installer reads from once it has asked
+    // for that disk.
+    ASSERT_TRUE(vexatest::WriteBytes(disk2 + "\\HMONO.TTE", "end-user characters"));
     const std::set<std::string> tempBefore = TempFiles();
 
     // The user's run, logged.
@@ -115,6 +149,7 @@ TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     HWND main = WaitFor(installer, L"cfinst");
     ASSERT_NE(main, nullptr);
     SendDlgItemMessageW(main, 202, LB_SETSEL, TRUE, 0);
+    SendDlgItemMessageW(main, 202, LB_SETSEL, TRUE, 1);
     Press(main, IDOK);
     HWND destination = WaitFor(installer, L"#32770", L"目的目錄");
     ASSERT_NE(destination, nullptr);
@@ -125,6 +160,12 @@ TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     EXPECT_EQ(vexatest::Read(prompt).text, L"請放入 第二片 或將含有 HMONO.TT2 之磁片放入...");
     SetDlgItemTextW(prompt, 101, Wide(disk2).c_str());
     Press(prompt, IDOK);
+    // The EUDC item's own destination.
+    Sleep(300);
+    destination = WaitFor(installer, L"#32770", L"目的目錄");
+    ASSERT_NE(destination, nullptr);
+    SetDlgItemTextW(destination, 101, Wide(target).c_str());
+    Press(destination, IDOK);
     HWND done = WaitFor(installer, L"#32770", kCaption);
     ASSERT_NE(done, nullptr);
     EXPECT_EQ(vexatest::Read(done).text, L"安裝完成 ! 謝謝您使用合法之Halvex字型軟體 。");
@@ -136,12 +177,8 @@ TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     std::string installed;
     ASSERT_TRUE(vexatest::ReadBytes(target + "\\HMONO.TT1", &installed));
     EXPECT_TRUE(installed == vexatest::DataBytes("MONO.TTF")) << installed.size() << " bytes";
-    for (const char* key : fontsKeys) {
-        char value[MAX_PATH] = "<missing>";
-        DWORD size = sizeof value;
-        RegGetValueA(HKEY_LOCAL_MACHINE, key, fontName.c_str(), RRF_RT_REG_SZ, nullptr, value, &size);
-        EXPECT_EQ(std::string(value), target + "\\HMONO.TT1") << key;
-    }
+    for (const Registration& r : expected)
+        EXPECT_EQ(RegistryRedirect::ValueOrMissing(r.root, r.key, r.name), r.data) << r.key << " " << r.name;
     EXPECT_EQ(TempFiles(), tempBefore);
     std::string log;
     ASSERT_TRUE(vexatest::ReadBytes(disc.dir + "\\" + vexatest::Big5("記錄許.log"), &log));
