@@ -69,6 +69,7 @@ TEST_F(Dialogs, DestinationIsConfirmedCreatedOrReplacedByTheSystemDirectory) {
         {created, {IDOK, IDOK}, {kCreate}, 1, created},
         {target_ + "\\no\\such", {IDOK, IDOK, IDOK, IDCANCEL}, {kCreate, kInvalid}, 0, system},
         {std::string(250, 'x'), {IDOK, IDOK, IDOK, IDCANCEL}, {kCreate, kInvalid}, 0, system},
+        {disc_ + "\\.", {IDOK, IDOK, IDOK, IDCANCEL}, {kCreate, kInvalid}, 0, system},  // the installer's own
         {target_, {IDCANCEL}, {}, 0, disc_},
     };
     for (const Case& c : cases) {

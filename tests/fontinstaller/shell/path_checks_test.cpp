@@ -63,6 +63,19 @@ TEST(PathChecks, TypedTextBecomesAFullDirectoryAndIsChecked) {
         EXPECT_EQ(IsValidDirectory(path), c.valid);
         EXPECT_EQ(CurrentDirectory(), w);
     }
+    // Every other name of the installer's own directory is refused too: here
+    // the current one, whose name ends in the backslash byte of 功.
+    CopyText(g_installScript.installerDir, kPathCapacity, w.c_str());
+    for (const std::string& alias : {std::string("."), w + "\\.", w + "\\\\", w + "/",
+                                     w + "\\..\\" + vexatest::Big5("成功")}) {
+        SCOPED_TRACE("alias \"" + alias + "\"");
+        char path[kPathCapacity];
+        CopyText(path, sizeof path, alias.c_str());
+        MakeFullPath(path);
+        StripTrailingBackslash(path);
+        EXPECT_EQ(IsValidDirectory(path), 0);
+        EXPECT_EQ(CurrentDirectory(), w);
+    }
     // An installer in a drive's root has the directory "C:".
     CopyText(g_installScript.installerDir, kPathCapacity, "c:");
     EXPECT_EQ(IsValidDirectory("C:\\"), 0);
