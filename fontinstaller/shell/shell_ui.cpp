@@ -25,11 +25,7 @@ void ShellUi::ShowWarning(HWND owner, int messageId, const char* arg1, const cha
     ShowInstallerBox(owner, text);
 }
 
-void ShellUi::ShowBox(HWND owner, const char* text) {
-    wchar_t wide[kTextCapacity];
-    WidenInstallerText(wide, kTextCapacity, text);
-    ShowInstallerBox(owner, wide);
-}
+void ShellUi::ShowBox(HWND owner, const wchar_t* text) { ShowInstallerBox(owner, text); }
 
 void ShellUi::ShowSpaceBox(HWND owner, const char* text) { ShowSpaceMessage(owner, text); }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "box_text.h"
 #include "dialog_answers.h"
 #include "install_script.h"
 #include "installer_main.h"
@@ -114,11 +115,23 @@ TEST_F(InstallerWindows, ListsTheFontsAsksForASelectionOpensAboutAndInstallsOnDo
     RegistryRedirect registry;
     ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKey));
     std::vector<Shown> seen;
-    std::wstring title, status, statusAfter;
+    std::wstring title, status, statusAfter, statusClicked;
     std::vector<std::wstring> entries;
+    RECT placed = {}, client = {}, desktop = {};
+    HWND behind = nullptr, background = nullptr;
     int code =
         Run({When(0, nullptr,
                   [&] {
+                      GetWindowRect(g_shell.mainDialog, &placed);
+                      GetClientRect(g_shell.mainDialog, &client);
+                      GetClientRect(GetDesktopWindow(), &desktop);
+                      // Another program's window comes between; activation puts the background back behind.
+                      HWND other = CreateWindowExW(WS_EX_TOPMOST, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9,
+                                                   nullptr, nullptr, nullptr, nullptr);
+                      SetWindowPos(other, g_shell.mainDialog, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                      SendMessageW(g_shell.mainDialog, WM_ACTIVATEAPP, TRUE, 0);
+                      behind = GetWindow(g_shell.mainDialog, GW_HWNDNEXT), background = g_shell.backgroundWindow;
+                      DestroyWindow(other);
                       title = Text(g_shell.mainDialog);
                       status = Text(Control(IDC_STATUS));
                       wchar_t entry[80];
@@ -138,6 +151,12 @@ TEST_F(InstallerWindows, ListsTheFontsAsksForASelectionOpensAboutAndInstallsOnDo
              When(4, &seen,
                   [&] {
                       statusAfter = Text(Control(IDC_STATUS));
+                      PostMessageW(Control(IDC_ITEM_LIST), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 2));
+                      PostMessageW(Control(IDC_ITEM_LIST), WM_LBUTTONUP, 0, MAKELPARAM(5, 2));
+                  }),
+             When(4, &seen,
+                  [&] {
+                      statusClicked = Text(Control(IDC_STATUS));
                       Key(VK_ESCAPE);
                   })},
             {Answer(&seen, IDOK), Answer(&seen, IDOK), Answer(&seen, IDOK, target_.c_str()), Answer(&seen, IDOK)});
@@ -153,6 +172,10 @@ TEST_F(InstallerWindows, ListsTheFontsAsksForASelectionOpensAboutAndInstallsOnDo
     EXPECT_EQ(seen[2].text, L"請你輸入HalvexSorvel字形目的目錄：");
     EXPECT_EQ(seen[3].text, L"安裝完成 ! 謝謝您使用合法之Halvex字型軟體 。");
     EXPECT_EQ(statusAfter, L"");
+    EXPECT_EQ(statusClicked, L"請選擇安裝之項目。");
+    EXPECT_EQ(placed.left, (desktop.left + desktop.right - client.right) / 2);  // centred by its client size
+    EXPECT_EQ(placed.top, (desktop.top + desktop.bottom - client.bottom) / 2);
+    EXPECT_EQ(behind, background);
     EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, kFontsKey, "Halvex Ming"), target_ + "\\MING.TTF");
 }
 
@@ -226,6 +249,36 @@ TEST_F(InstallerWindows, BackgroundRepeatsTheTileFromTheTopLeftCorner) {
         EXPECT_EQ(wrong, 0) << "clip from " << clip.left << "," << clip.top;
     }
     DestroyInstallerWindows();
+}
+
+// A warning and the plain boxes as the user sees them: the warning icon, OK
+// alone, and each argument read in its own code page (a path in the
+// system's, an item's name in Big5) under 950 and under 1252 alike.
+TEST(InstallerBoxes, ShowTheWarningIconOkAndEachArgumentInItsCodePage) {
+    g_shell.instance = GetModuleHandleW(nullptr);
+    LoadCaption(g_shell.instance);
+    UseShellUi();
+    const bool latin = GetACP() == 1252;
+    const std::wstring wide = latin ? L"C:\\café\\A.TT_" : L"C:\\成功\\A.TT_";
+    const std::string path = vexatest::FromUtf8(latin ? "C:\\café\\A.TT_" : "C:\\成功\\A.TT_", CP_ACP);
+    const std::string name = vexatest::Big5("楷書");
+    std::vector<Shown> seen;
+    shelltest::RespondToDialogs(
+        [&] {
+            ShowWarning(nullptr, IDS_CANNOT_CREATE_FILE, path.c_str());
+            ShowFormattedBox(nullptr, "Can't copy file [%s] to [%s]", {SystemText(path.c_str()), SystemText(path.c_str())});
+            ShowFormattedBox(nullptr, vexatest::Big5("%s已存在").c_str(), {InstallerText(name.c_str())});
+        },
+        {Answer(&seen, IDOK), Answer(&seen, IDOK), Answer(&seen, IDOK)});
+    const std::wstring texts[] = {L"無法建立檔案 " + wide + L" !", L"Can't copy file [" + wide + L"] to [" + wide + L"]",
+                                  L"楷書已存在"};
+    ASSERT_EQ(seen.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(seen[i].caption, L"HalvexSorvel字型Win 95'安裝程式");
+        EXPECT_EQ(seen[i].text, texts[i]);
+        EXPECT_EQ(seen[i].icon, LoadIconA(nullptr, IDI_WARNING));
+        EXPECT_EQ(seen[i].buttons, std::vector<int>{IDOK});
+    }
 }
 
 }  // namespace
