@@ -6,6 +6,8 @@
 #include "launcher_dialog.h"
 #include "resource_ids.h"
 
+namespace velmora {
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -88,3 +90,5 @@ bool LauncherApp::Start() {
     dialog.DoModal();
     return false;
 }
+
+}  // namespace velmora

@@ -8,6 +8,8 @@
 
 #include "program_paths.h"
 
+namespace velmora {
+
 // The section of setup.inf that serves `codePage`, after a language code
 // from the command line ("100", "200", "400", "500", "700"; matched whole
 // and with letter case) has replaced it.
@@ -48,3 +50,5 @@ private:
     std::string languageCode_;
     char iniPath_[kPathCapacity] = {};
 };
+
+}  // namespace velmora

@@ -5,6 +5,8 @@
 #include "link_item.h"
 #include "picture_dialog.h"
 
+namespace velmora {
+
 class LauncherApp;
 
 class LauncherDialog : public PictureDialog {
@@ -36,3 +38,5 @@ private:
     LinkItem items_[kItemCount];
     HICON icon_;
 };
+
+}  // namespace velmora

@@ -4,6 +4,8 @@
 
 #include "user_interface.h"
 
+namespace tarsik {
+
 namespace {
 
 // Collects the parts of a formatted text within the byte budget of one
@@ -90,3 +92,5 @@ void ShowFormattedBox(HWND owner, const char* format, std::initializer_list<Text
     FormatText(text, kMessageCapacity, format, args.begin(), static_cast<int>(args.size()));
     ShowBox(owner, text);
 }
+
+}  // namespace tarsik

@@ -11,6 +11,8 @@
 
 #include <initializer_list>
 
+namespace tarsik {
+
 // Message texts hold at most 255 bytes and a terminating NUL.
 constexpr int kMessageCapacity = 256;
 
@@ -42,3 +44,5 @@ void FormatText(wchar_t* out, int capacity, const char* format, const TextArg* a
 // Formats a box text the same way and shows it in the plain box (task-modal
 // OK, warning icon, the installer's caption, no beep).
 void ShowFormattedBox(HWND owner, const char* format, std::initializer_list<TextArg> args = {});
+
+}  // namespace tarsik

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace tarsik {
+
 void Trace(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -10,3 +12,5 @@ void Trace(const char* format, ...) {
     va_end(args);
     std::fflush(stdout);
 }
+
+}  // namespace tarsik

@@ -7,6 +7,10 @@
 #define VEXA_PRINTF_LIKE(f, a)
 #endif
 
+namespace tarsik {
+
 // Writes the formatted text as it stands (the format carries its own "\n")
 // and flushes, so lines survive whatever comes next.
 void Trace(const char* format, ...) VEXA_PRINTF_LIKE(1, 2);
+
+}  // namespace tarsik

@@ -10,6 +10,8 @@
 #include "box_text.h"
 #include "shell_state.h"
 
+namespace tarsik {
+
 // g_shell.caption := message 151, or "VexaLab TT Font Installer" when the
 // string table does not have it.
 void LoadCaption(HINSTANCE instance);
@@ -26,3 +28,5 @@ void FormatMessageText(wchar_t* out, int capacity, int id, const char* arg1, con
 
 // Code page 950 text (an item name, a prompt) in UTF-16, cut like a message.
 void WidenInstallerText(wchar_t* out, int capacity, const char* text);
+
+}  // namespace tarsik
