@@ -241,8 +241,7 @@ void DibImage::RestoreAfterDrawing(HDC dc, HPALETTE previous) const {
 void DibImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
     HPALETTE previous = SelectForDrawing(dc);
     if (info_ && bits_) {
-        StretchDIBits(dc, x, y, width, height, 0, 0, Width(), RowCount(), bits_.get(), Info(), DIB_RGB_COLORS,
-                      SRCCOPY);
+        StretchDIBits(dc, x, y, width, height, 0, 0, Width(), RowCount(), bits_.get(), Info(), DIB_RGB_COLORS, SRCCOPY);
     }
     RestoreAfterDrawing(dc, previous);
 }

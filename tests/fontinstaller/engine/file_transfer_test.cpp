@@ -503,28 +503,20 @@ TEST_F(FileTransferTest, DestinationHeldOpenIsLeftAlone) {
     ExpectNothingLeft(&installed);
 }
 
-// Taken by another program after it was looked at (while the disk prompt
-// waited): the new file cannot replace it, so the caller hears "no
-// destination", and the older file and the pieces stay as they were.
-TEST_F(FileTransferTest, DestinationTakenDuringTheTransferIsLeftAlone) {
-    std::vector<std::string> parts = Cut(DataBytes("SANS.TTF"), {1000});
-    const std::string disk2 = scratch.MakeDir("disk2"), installed = "installed font";
-    ASSERT_TRUE(WriteBytes(disk2 + "\\PART2.DAT", parts[1]));
+// A replace that fails after the destination was looked at (another program
+// took it meanwhile): "no destination", the older file and the piece as they were.
+BOOL WINAPI FailingMove(LPCSTR, LPCSTR, DWORD) { return FALSE; }
+TEST_F(FileTransferTest, ReplaceThatFailsLeavesTheOlderDestination) {
+    const std::string sans = DataBytes("SANS.TTF"), installed = "installed font";
+    FileGroup group = AddCutGroup({sans}, 0);
     CreateDirectoryA(destDir.c_str(), nullptr);
     ASSERT_TRUE(WriteBytes(DestFile(), installed));
-    HANDLE held = INVALID_HANDLE_VALUE;
-    ui.onDiskPrompt = [&](const SourcePiece&) {
-        held = CreateFileA(DestFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    };
-    FileGroup group = AddGroup({"SANS.TTF", "PART2.DAT"}, {&parts[0], nullptr}, 0, media);
-    ui.AnswerDiskWithDirectory(disk2);
+    vexatest::ImportHook move("KERNEL32.dll", "MoveFileExA", reinterpret_cast<void*>(FailingMove));
+    ASSERT_TRUE(move.installed());
     EXPECT_EQ(Run(group), TransferNoDestination);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    CloseHandle(held);
-    EXPECT_TRUE(ui.WarningIds().empty());
     ExpectNothingLeft(&installed);
     std::string piece;
-    EXPECT_TRUE(ReadBytes(media + "\\SANS.TTF", &piece) && piece == parts[0]);
+    EXPECT_TRUE(ReadBytes(media + "\\SANS.TTF", &piece) && piece == sans);
 }
 
 // The normal-attributes option clears what the new file got on its way (here
