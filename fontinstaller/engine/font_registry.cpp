@@ -60,14 +60,16 @@ bool AnyHolds(HKEY* keys, int count, const char* fontName) {
 
 }  // namespace
 
-bool IsFontRegistered(const char* fontName) {
+FontRecord LookUpFont(const char* fontName) {
     HKEY keys[kMaxKeys];
     const int count = OpenFontsKeys(keys);
-    if (!count) return true;
+    if (!count) return FontKeysUnavailable;
     const bool present = AnyHolds(keys, count, fontName);
     CloseKeys(keys, count);
-    return present;
+    return present ? FontRecorded : FontNotRecorded;
 }
+
+bool IsFontRegistered(const char* fontName) { return LookUpFont(fontName) != FontNotRecorded; }
 
 bool RegisterFont(const char* fontName, const char* registryData, const char** unwrittenKey) {
     if (unwrittenKey) *unwrittenKey = nullptr;

@@ -15,6 +15,11 @@ extern const char kFontsKeyPath[];
 // recorded under both keys, with the same name and data.
 extern const char kNtFontsKeyPath[];
 
+// Whether a font name is recorded: the keys open and one holds it, the keys
+// open and none does, or a key cannot be opened.
+enum FontRecord { FontNotRecorded, FontRecorded, FontKeysUnavailable };
+FontRecord LookUpFont(const char* fontName);
+
 // True when a Fonts key cannot be opened or already holds a value of that
 // name; false when they open and none has it.
 bool IsFontRegistered(const char* fontName);

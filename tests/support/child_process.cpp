@@ -56,16 +56,20 @@ ChildProcess::~ChildProcess() {
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : process_(std::exchange(other.process_, {})), error_(other.error_) {}
 
-bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& directory) {
+bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& directory, const std::wstring& output) {
     std::wstring line = commandLine;
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                              OPEN_EXISTING, 0, nullptr);
+    HANDLE out = output.empty() ? nul
+                                : CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     if (nul != INVALID_HANDLE_VALUE) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+        if (out != INVALID_HANDLE_VALUE) startup.hStdOutput = out;
     }
     BOOL started = FALSE;
     // Wine answers ERROR_INTERNAL_ERROR when a new process dies in its
@@ -78,6 +82,7 @@ bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& di
         error_ = started ? 0 : GetLastError();
         if (error_ != ERROR_INTERNAL_ERROR) break;
     }
+    if (out != nul && out != INVALID_HANDLE_VALUE) CloseHandle(out);
     if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
     return started != FALSE;
 }
