@@ -37,8 +37,8 @@ public:
         std::fprintf(stderr, "warning %d\n", id);
         ++problems;
     }
-    void ShowBox(HWND, const char* text) override {
-        std::fprintf(stderr, "box: %s\n", text);
+    void ShowBox(HWND, const wchar_t* text) override {
+        std::fprintf(stderr, "box: %ls\n", text);
         ++problems;
     }
     void ShowSpaceBox(HWND, const char*) override { ++problems; }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "program_paths.h"
+
 namespace velmora {
 
 namespace {
@@ -117,6 +119,11 @@ bool DibImage::AllocateBits(size_t size) {
 LONG DibImage::Width() const { return info_ ? info()->bmiHeader.biWidth : 0; }
 
 LONG DibImage::Height() const { return info_ ? info()->bmiHeader.biHeight : 0; }
+
+LONG DibImage::RowCount() const {
+    const LONG height = Height();
+    return height < 0 ? -height : height;
+}
 
 WORD DibImage::BitCount() const { return info_ ? info()->bmiHeader.biBitCount : 0; }
 
@@ -234,22 +241,21 @@ void DibImage::RestoreAfterDrawing(HDC dc, HPALETTE previous) const {
 void DibImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
     HPALETTE previous = SelectForDrawing(dc);
     if (info_ && bits_) {
-        StretchDIBits(dc, x, y, width, height, 0, 0, Width(), Height(), bits_.get(), info(), DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(dc, x, y, width, height, 0, 0, Width(), RowCount(), bits_.get(), info(), DIB_RGB_COLORS, SRCCOPY);
     }
     RestoreAfterDrawing(dc, previous);
 }
 
-void DibImage::Draw(HDC dc, int x, int y) const { StretchDraw(dc, x, y, Width(), Height()); }
+void DibImage::Draw(HDC dc, int x, int y) const { StretchDraw(dc, x, y, Width(), RowCount()); }
 
 int DibImage::Paint(HDC dc, const RECT& destination, const RECT& source) const {
     HPALETTE previous = SelectForDrawing(dc);
     int lines = 0;
     if (info_ && bits_) {
-        const LONG height = Height();
-        lines =
-            SetDIBitsToDevice(dc, destination.left, destination.top, destination.right - destination.left,
-                              destination.bottom - destination.top, source.left, height - source.bottom, 0,
-                              static_cast<UINT>(height < 0 ? -height : height), bits_.get(), info(), DIB_RGB_COLORS);
+        const LONG rows = RowCount();
+        lines = SetDIBitsToDevice(dc, destination.left, destination.top, destination.right - destination.left,
+                                  destination.bottom - destination.top, source.left, rows - source.bottom, 0,
+                                  static_cast<UINT>(rows), bits_.get(), info(), DIB_RGB_COLORS);
     }
     RestoreAfterDrawing(dc, previous);
     return lines;
@@ -305,24 +311,35 @@ bool DibImage::ReadFrom(HANDLE file) {
 }
 
 bool DibImage::SaveFile(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = WriteTo(file);
-    bool closed = CloseHandle(file) != FALSE;
-    // A half-written picture is worse than none.
-    if (!written || !closed) {
-        DeleteFileA(path);
-        return false;
-    }
-    return true;
+    // Nothing to write: an older file is not touched.
+    if (!info_ || !bits_) return false;
+    // The picture is written beside the file and replaces it only once it
+    // is complete: a failed write never loses the older file.
+    char full[kPathCapacity], directory[kPathCapacity], building[kPathCapacity];
+    const DWORD length = GetFullPathNameA(path, kPathCapacity, full, nullptr);
+    if (length == 0 || length >= kPathCapacity) return false;
+    std::memcpy(directory, full, length + 1);
+    char* last = LastBackslash(directory);
+    if (last == nullptr) return false;
+    last[1] = '\0';
+    if (GetTempFileNameA(directory, "tmp", 0, building) == 0) return false;
+    HANDLE file = CreateFileA(building, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool written = file != INVALID_HANDLE_VALUE && WriteTo(file);
+    if (file != INVALID_HANDLE_VALUE && !CloseHandle(file)) written = false;
+    if (written && MoveFileExA(building, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileA(building);
+    return false;
 }
 
 bool DibImage::WriteTo(HANDLE file) {
     if (!info_ || !bits_) return false;
-    const uint64_t tableSize = kInfoHeaderSize + ColourTableEntries() * sizeof(RGBQUAD);
-    const LONG height = Height();
-    const uint64_t rowsSize = PaddedRowSize(static_cast<uint64_t>(Width()), BitCount()) *
-                              (height < 0 ? -static_cast<int64_t>(height) : height);
+    // The masks of a BI_BITFIELDS picture, and a colour table that a picture
+    // of more than 8 bits per pixel may carry, go back as they were read.
+    const BITMAPINFOHEADER& header = info()->bmiHeader;
+    const uint64_t masks = header.biCompression == BI_BITFIELDS ? 3 * sizeof(DWORD) : 0;
+    const uint64_t entries = header.biBitCount <= 8 ? ColourTableEntries() : header.biClrUsed;
+    const uint64_t tableSize = kInfoHeaderSize + masks + entries * sizeof(RGBQUAD);
+    const uint64_t rowsSize = PaddedRowSize(static_cast<uint64_t>(Width()), BitCount()) * RowCount();
     // What the header announces must be there to write.
     if (tableSize > infoSize_ || rowsSize > bitsSize_ || kFileHeaderSize + tableSize + rowsSize > kMaxSize)
         return false;

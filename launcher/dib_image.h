@@ -28,9 +28,13 @@ public:
     virtual bool LoadFile(const char* path);
     // Reads a BMP that starts at the file's current position.
     virtual bool ReadFrom(HANDLE file);
+    // Writes a BMP beside `path` and replaces the file once it is complete;
+    // false, with an older file left as it was, when the image is empty or
+    // a write fails.
     virtual bool SaveFile(const char* path);
-    // Writes the image as a BMP at the file's current position; false when
-    // the image is empty or a write fails.
+    // Writes the image as a BMP at the file's current position, with the
+    // masks and the colour table it holds; false when the image is empty or
+    // a write fails.
     virtual bool WriteTo(HANDLE file);
 
     // A bitmap of this program's resources (a name, or MAKEINTRESOURCEA(id)).
@@ -59,6 +63,8 @@ public:
     const char* failureText() const { return failure_; }
 
 private:
+    // The number of rows, however they are stored.
+    LONG RowCount() const;
     void FreeInfoAndBits();
     bool Fail(const char* reason);
     bool AllocateInfo(size_t size);

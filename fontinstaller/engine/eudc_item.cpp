@@ -38,7 +38,7 @@ int WriteLinks(HWND owner, const InstallItem& item, const char* registryData) {
     EudcSwitchedOff off(owner);
     HKEY key = nullptr;
     if (!OpenKeyForWriting(HKEY_CURRENT_USER, kEudcKeyPath, &key)) {
-        ShowFormattedBox(owner, "%s", "Can't Create Key EUDC\\950");
+        ShowFormattedBox(owner, "Can't Create Key EUDC\\950");
         return 0;
     }
     int written = 1;
@@ -46,7 +46,7 @@ int WriteLinks(HWND owner, const InstallItem& item, const char* registryData) {
         const char* linkName = g_installScript.linkNames[item.firstLinkName + n];
         written = WriteStringValue(key, linkName, registryData);
     }
-    if (!written) ShowFormattedBox(owner, "%s", "Can't create link with TTE");
+    if (!written) ShowFormattedBox(owner, "Can't create link with TTE");
     RegCloseKey(key);
     return written;
 }
@@ -66,7 +66,7 @@ int InstallEudcItem(HWND owner, int index) {
         JoinPath(registryData, sizeof registryData, g_installSession.registrationPrefix, first.fileName) != 0;
 
     if (!IsFontRegistered(item.fontName)) {
-        ShowFormattedBox(owner, "%s 所對應的字形沒有安裝，請先安裝Sorvel字形!", item.name);
+        ShowFormattedBox(owner, "%s 所對應的字形沒有安裝，請先安裝Sorvel字形!", {InstallerText(item.name)});
         return 0;
     }
 
@@ -76,7 +76,8 @@ int InstallEudcItem(HWND owner, int index) {
     TransferResult transfer =
         dataFits ? TransferFileGroup(owner, item.files, destDir, options, destPath) : TransferNoDestination;
     if (transfer == TransferNoDestination) {
-        ShowFormattedBox(owner, "無法建立外字檔%s可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!", first.fileName);
+        ShowFormattedBox(owner, "無法建立外字檔%s可能系統正在使用中,請啟動Windows,從新安裝Sorvel字形!",
+                         {SystemText(first.fileName)});
         return 0;
     }
     if (transfer != TransferDone) return 0;

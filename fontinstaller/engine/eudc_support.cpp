@@ -20,12 +20,12 @@ void SetEudcLibrary(const char* libraryName) { g_eudcLibrary = libraryName ? lib
 void SetEudcEnabled(HWND owner, int flag) {
     HMODULE library = LoadLibraryA(g_eudcLibrary);
     if (!library) {
-        ShowFormattedBox(owner, "%s", "LoadLibrary Failed");
+        ShowFormattedBox(owner, "LoadLibrary Failed");
         return;
     }
     auto enable = reinterpret_cast<EnableEudcProc>(reinterpret_cast<void*>(GetProcAddress(library, "EnableEUDC")));
     if (!enable)
-        ShowFormattedBox(owner, "%s", "GetProcAddress Failed");
+        ShowFormattedBox(owner, "GetProcAddress Failed");
     else
         enable(flag ? TRUE : FALSE);
     FreeLibrary(library);

@@ -179,7 +179,8 @@ void ReportExpansionFailure(const Transfer& t, LONG code) {
     if (t.options.singlePieceReport == ReportStandard)
         ShowWarning(t.owner, ExpansionWarning(code));
     else if (t.options.singlePieceReport == ReportNamedFiles)
-        ShowFormattedBox(t.owner, "Can't copy file [%s] to [%s]", LastOpenedPiece(), t.destFull);
+        ShowFormattedBox(t.owner, "Can't copy file [%s] to [%s]",
+                         {SystemText(LastOpenedPiece()), SystemText(t.destFull)});
 }
 
 // Every piece in order onto the write target; false when one fails (then

@@ -17,7 +17,7 @@ int InstallFontItem(HWND owner, int index) {
     const InstallItem& item = g_installScript.fontItems[index];
     // A second install of a font is refused before anything else is looked at.
     if (IsFontRegistered(item.fontName)) {
-        ShowFormattedBox(owner, "%s已存在,若要安裝新版,請先刪除舊版!", item.name);
+        ShowFormattedBox(owner, "%s已存在,若要安裝新版,請先刪除舊版!", {InstallerText(item.name)});
         return 0;
     }
 
@@ -44,9 +44,9 @@ int InstallFontItem(HWND owner, int index) {
     const char* unwrittenKey = nullptr;
     if (!RegisterFont(item.fontName, registryData, &unwrittenKey)) {
         if (unwrittenKey) {
-            ShowFormattedBox(owner, "Can't write to key %s", unwrittenKey);
+            ShowFormattedBox(owner, "Can't write to key %s", {SystemText(unwrittenKey)});
         } else {
-            ShowFormattedBox(owner, "%s已存在", item.name);
+            ShowFormattedBox(owner, "%s已存在", {InstallerText(item.name)});
         }
         return 0;
     }

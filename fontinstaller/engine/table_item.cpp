@@ -25,7 +25,7 @@ int InstallTableItem(HWND owner, int index) {
     // the values never belong there.
     HKEY key = nullptr;
     if (item.userKey[0] == '\0' || !OpenKeyForWriting(HKEY_LOCAL_MACHINE, item.userKey, &key)) {
-        ShowFormattedBox(owner, "Can't Create Key %s", item.userKey);
+        ShowFormattedBox(owner, "Can't Create Key %s", {SystemText(item.userKey)});
         return 0;
     }
     const struct {
@@ -39,7 +39,7 @@ int InstallTableItem(HWND owner, int index) {
     for (const auto& value : values) {
         if (!WriteStringValue(key, value.name, value.data)) {
             RegCloseKey(key);
-            ShowFormattedBox(owner, "Can't write to key %s", item.userKey);
+            ShowFormattedBox(owner, "Can't write to key %s", {SystemText(item.userKey)});
             return 0;
         }
     }

@@ -14,7 +14,7 @@ void ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) 
     g_ui->ShowWarning(owner, messageId, arg1, arg2);
 }
 
-void ShowBox(HWND owner, const char* text) { g_ui->ShowBox(owner, text); }
+void ShowBox(HWND owner, const wchar_t* text) { g_ui->ShowBox(owner, text); }
 
 void SetStatus(int messageId, const char* argument) { g_ui->SetStatus(messageId, argument); }
 

@@ -26,7 +26,7 @@ public:
     virtual void ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) = 0;
     // A fixed text (already formatted) in a task-modal OK box with the
     // warning icon and the installer's caption, without a beep.
-    virtual void ShowBox(HWND owner, const char* text) = 0;
+    virtual void ShowBox(HWND owner, const wchar_t* text) = 0;
     // The disk-space box: stop icon, OK, its own caption (stored in code
     // page 932); the text is in the installer's code page.
     virtual void ShowSpaceBox(HWND owner, const char* text) = 0;
@@ -55,7 +55,7 @@ InstallerUi& Ui();
 
 // Shorthands used throughout the engine.
 void ShowWarning(HWND owner, int messageId, const char* arg1 = nullptr, const char* arg2 = nullptr);
-void ShowBox(HWND owner, const char* text);
+void ShowBox(HWND owner, const wchar_t* text);
 void SetStatus(int messageId, const char* argument);
 void ClearStatus();
 void SetBusyCursor(int on);

@@ -14,12 +14,19 @@ namespace {
 
 const wchar_t kMainClass[] = L"cfinst";
 
+// The running installer's main dialog, or before there is one the box that
+// its start-up shows (no script, a wrong version): a box of its own caption.
+HWND FindRunningInstaller() {
+    HWND main = FindWindowW(kMainClass, nullptr);
+    return main != nullptr ? main : FindWindowW(L"#32770", g_shell.caption);
+}
+
 // Brings the running installer forward: its main dialog, or the dialog or
-// box that its install run has open. It may still be starting up, so its
-// dialog is waited for a moment.
+// box that its install run or its start-up has open. It may still be
+// starting up, so its window is waited for a moment.
 void HandOverToRunningInstaller() {
     HWND running = nullptr;
-    for (int i = 0; i < 50 && (running = FindWindowW(kMainClass, nullptr)) == nullptr; ++i) Sleep(100);
+    for (int i = 0; i < 50 && (running = FindRunningInstaller()) == nullptr; ++i) Sleep(100);
     if (running == nullptr) return;
     if (IsIconic(running)) ShowWindowAsync(running, SW_RESTORE);
     SetForegroundWindow(GetLastActivePopup(running));

@@ -29,13 +29,40 @@ bool IsInstallerDirectory(const char* path) {
            (path[0] | 0x20) == (installer[0] | 0x20) && path[1] == ':' && path[2] == '\\';
 }
 
-int CanEnter(const char* path) {
-    if (IsInstallerDirectory(path)) return 0;
+// Makes `path` the current directory and reads back the directory it really
+// names: ".", "..", "/", a doubled backslash or a short name all read as the
+// one directory. `named` is empty when it cannot be read back.
+bool Enter(const char* path, char (&named)[kPathCapacity]) {
+    named[0] = '\0';
     if (HasDriveLetter(path)) {
         const char drive[] = {path[0], ':', '\0'};
-        if (!SetCurrentDirectoryA(drive)) return 0;
+        if (!SetCurrentDirectoryA(drive)) return false;
     }
-    return SetCurrentDirectoryA(path) ? 1 : 0;
+    if (!SetCurrentDirectoryA(path)) return false;
+    DWORD n = GetCurrentDirectoryA(kPathCapacity, named);
+    if (n == 0 || n >= kPathCapacity) {
+        named[0] = '\0';
+        return true;
+    }
+    char longName[kPathCapacity];
+    n = GetLongPathNameA(named, longName, kPathCapacity);
+    if (n > 0 && n < kPathCapacity) CopyText(named, kPathCapacity, longName);
+    return true;
+}
+
+// Whether the directory entered as `named` is the installer's own, however
+// the installer's directory is written ("D:" is the root of drive D).
+bool IsInstallerDirectoryNamed(const char* named) {
+    char installer[kPathCapacity], installerNamed[kPathCapacity];
+    if (named[0] == '\0' || !JoinPath(installer, kPathCapacity, g_installScript.installerDir, "")) return false;
+    return Enter(installer, installerNamed) && installerNamed[0] != '\0' && lstrcmpiA(named, installerNamed) == 0;
+}
+
+int CanEnter(const char* path) {
+    if (IsInstallerDirectory(path)) return 0;
+    char named[kPathCapacity];
+    if (!Enter(path, named)) return 0;
+    return IsInstallerDirectoryNamed(named) ? 0 : 1;
 }
 
 }  // namespace

@@ -30,11 +30,9 @@ void ShellUi::ShowWarning(HWND owner, int messageId, const char* arg1, const cha
     ShowInstallerBox(owner, text);
 }
 
-void ShellUi::ShowBox(HWND owner, const char* text) {
-    wchar_t wide[kTextCapacity];
-    WidenInstallerText(wide, kTextCapacity, text);
-    LogLine(wide);
-    ShowInstallerBox(owner, wide);
+void ShellUi::ShowBox(HWND owner, const wchar_t* text) {
+    LogLine(text);
+    ShowInstallerBox(owner, text);
 }
 
 void ShellUi::ShowSpaceBox(HWND owner, const char* text) {

@@ -10,7 +10,7 @@ namespace tarsik {
 class ShellUi final : public InstallerUi {
 public:
     void ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) override;
-    void ShowBox(HWND owner, const char* text) override;
+    void ShowBox(HWND owner, const wchar_t* text) override;
     void ShowSpaceBox(HWND owner, const char* text) override;
     void SetStatus(int messageId, const char* argument) override;
     void ClearStatus() override;

@@ -101,7 +101,7 @@ public:
     void ShowWarning(HWND, int messageId, const char* arg1, const char* arg2) override {
         LogWarningText(messageId, arg1, arg2);
     }
-    void ShowBox(HWND, const char* text) override { LogBytes(text, kInstallerCodePage); }
+    void ShowBox(HWND, const wchar_t* text) override { LogLine(text); }
     void ShowSpaceBox(HWND, const char* text) override {
         LogBytes(text, kInstallerCodePage);
         Stopped(L"not enough free disk space");

@@ -52,6 +52,33 @@ std::string TopDown(std::string b) {
     return b;
 }
 
+// A BMP: the 40-byte header, what follows it (masks, colour table) and rows
+// of bytes counting up.
+std::string Bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression, uint32_t used,
+                const std::string& colours) {
+    std::string b(54, '\0'), rows(PaddedRowSize(width, bits) * std::abs(height), '\0');
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<char>(i * 7);
+    b[0] = 'B', b[1] = 'M', Put32(b, 2, 54 + colours.size() + rows.size()), Put32(b, 10, 54 + colours.size());
+    Put32(b, 14, 40), Put32(b, 18, width), Put32(b, 22, height), Put16(b, 26, 1), Put16(b, 28, bits);
+    Put32(b, 30, compression), Put32(b, 46, used);
+    return b + colours + rows;
+}
+
+// What an image leaves on a white 48 x 32 canvas, by Draw or by Paint.
+std::vector<uint32_t> Drawn(const DibImage& image, bool paint) {
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), 48, -32, 1, 32}};
+    uint32_t* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, canvas);
+    PatBlt(dc, 0, 0, 48, 32, WHITENESS);
+    paint ? void(image.Paint(dc, {2, 3, 30, 20}, {4, 5, 32, 22})) : image.Draw(dc, 2, 3);
+    GdiFlush();
+    std::vector<uint32_t> pixels(bits, bits + 48 * 32);
+    SelectObject(dc, previous), DeleteObject(canvas), DeleteDC(dc);
+    return pixels;
+}
+
 // A copy of `size` bytes that ends where an inaccessible page begins: a
 // read past its end faults.
 class Guarded {
@@ -147,6 +174,10 @@ TEST(DibImage, ReadsTopDownRowsAndABmpInsideALargerFile) {
     ASSERT_TRUE(Load(topDown, image));
     EXPECT_EQ(image.Height(), -23);
     EXPECT_EQ(std::memcmp(image.bits(), topDown.data() + 54, topDown.size() - 54), 0);
+    DibImage bottomUp;
+    ASSERT_TRUE(Load(bytes, bottomUp));
+    EXPECT_TRUE(Drawn(bottomUp, false) != Drawn(DibImage(), false));
+    for (bool paint : {false, true}) EXPECT_TRUE(Drawn(image, paint) == Drawn(bottomUp, paint)) << paint;
 
     vexatest::ScratchDir dir;
     ASSERT_TRUE(vexatest::WriteBytes(dir / "inside.dat", std::string(100, 'x') + bytes + std::string(50, 'y')));
@@ -158,6 +189,27 @@ TEST(DibImage, ReadsTopDownRowsAndABmpInsideALargerFile) {
     CloseHandle(file);
     ASSERT_NE(inside.bits(), nullptr);
     EXPECT_EQ(std::memcmp(inside.bits(), bytes.data() + 54, bytes.size() - 54), 0);
+}
+
+// Masks and a colour table that ReadFrom accepted are written back; an
+// empty image, or one that cannot be written whole, leaves an older file.
+TEST(DibImage, SavesWhatItReadAndNeverLosesAnOlderFile) {
+    const std::string masks("\x00\xF8\0\0\xE0\x07\0\0\x1F\0\0\0", 12);
+    vexatest::ScratchDir dir;
+    const std::string saved = dir / "saved.bmp";
+    for (const std::string& bmp : {Bmp(5, 3, 16, BI_BITFIELDS, 0, masks), Bmp(5, -3, 24, BI_RGB, 3, masks)}) {
+        DibImage read, back;
+        ASSERT_TRUE(Load(bmp, read) && read.SaveFile(saved.c_str()) && back.LoadFile(saved.c_str()));
+        EXPECT_EQ(std::memcmp(back.info(), read.info(), read.infoSize()), 0);
+        EXPECT_EQ(std::memcmp(back.bits(), read.bits(), read.bitsSize()), 0);
+    }
+    DibImage empty, overfull;  // more colours announced than it holds
+    ASSERT_TRUE(Load(Bmp(5, 3, 16, BI_BITFIELDS, 256, masks + std::string(1024, 'c')), overfull));
+    for (DibImage* image : {&empty, &overfull}) EXPECT_FALSE(image->SaveFile(saved.c_str()));
+    std::string kept;
+    EXPECT_TRUE(vexatest::ReadBytes(saved, &kept) && kept.size() == 54 + 12 + 3 * 16u);
+    WIN32_FIND_DATAA found;
+    EXPECT_EQ(FindFirstFileA((dir / "tmp*").c_str(), &found), INVALID_HANDLE_VALUE);  // nothing left beside it
 }
 
 TEST(DibImage, RefusesBrokenHeadersAndLeavesTheImageEmpty) {

@@ -503,6 +503,22 @@ TEST_F(FileTransferTest, DestinationHeldOpenIsLeftAlone) {
     ExpectNothingLeft(&installed);
 }
 
+// A replace that fails after the destination was looked at (another program
+// took it meanwhile): "no destination", the older file and the piece as they were.
+BOOL WINAPI FailingMove(LPCSTR, LPCSTR, DWORD) { return FALSE; }
+TEST_F(FileTransferTest, ReplaceThatFailsLeavesTheOlderDestination) {
+    const std::string sans = DataBytes("SANS.TTF"), installed = "installed font";
+    FileGroup group = AddCutGroup({sans}, 0);
+    CreateDirectoryA(destDir.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(DestFile(), installed));
+    vexatest::ImportHook move("KERNEL32.dll", "MoveFileExA", reinterpret_cast<void*>(FailingMove));
+    ASSERT_TRUE(move.installed());
+    EXPECT_EQ(Run(group), TransferNoDestination);
+    ExpectNothingLeft(&installed);
+    std::string piece;
+    EXPECT_TRUE(ReadBytes(media + "\\SANS.TTF", &piece) && piece == sans);
+}
+
 // The normal-attributes option clears what the new file got on its way (here
 // from another program while the transfer waited for a disk); without it the
 // file keeps them.

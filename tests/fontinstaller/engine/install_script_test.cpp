@@ -185,6 +185,7 @@ TEST_F(LoaderTest, ExampleScriptFillsTheModel) {
     ASSERT_EQ(s.tableItemCount, 1);
     const InstallItem& table = s.tableItems[0];
     EXPECT_EQ(table.files.firstPiece, 4);
+    EXPECT_EQ(table.files.compressed, 1);
     EXPECT_EQ(std::string(table.destDir), windows + "\\SYSTEM");
     EXPECT_STREQ(table.userKey, "Software\\Example\\Phonetic");
     EXPECT_STREQ(table.layoutText, "Phonetic");

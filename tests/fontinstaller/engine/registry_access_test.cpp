@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -163,27 +164,35 @@ TEST(MachineView, SystemsWithoutViewsAreAskedForNone) {
 }
 
 // Box texts are cut to 255 bytes, and never between the two bytes of a Big5
-// character (the cut half would pair with the NUL into another character).
-TEST(FormatBoxText, CutsOverlongTextsAtAWholeCharacter) {
+// character (the cut half would pair with the NUL into another character),
+// nor past the end of the buffer, however small.
+TEST(FormatText, CutsOverlongTextsAtAWholeCharacterWithinAnyCapacity) {
     ASSERT_EQ(GetACP(), 950u);
     const std::string big5 = vexatest::FromUtf8("字", 950);
     ASSERT_EQ(big5.size(), 2u);
     struct Case {
+        const char* format;
         std::string text;
-        int whole;
-        std::string expected;
+        int capacity;
+        std::wstring expected;
     } cases[] = {
-        {std::string(253, 'a') + big5, 1, std::string(253, 'a') + big5},
-        {std::string(254, 'a') + big5, 0, std::string(254, 'a')},
-        {std::string(255, 'a') + big5, 0, std::string(255, 'a')},
-        {big5 + std::string(300, 'b'), 0, big5 + std::string(253, 'b')},
+        {"%s", std::string(253, 'a') + big5, kMessageCapacity, std::wstring(253, L'a') + L"字"},
+        {"%s", std::string(254, 'a') + big5, kMessageCapacity, std::wstring(254, L'a')},
+        {"%s", std::string(255, 'a') + big5, kMessageCapacity, std::wstring(255, L'a')},
+        {"%s", big5 + std::string(300, 'b'), kMessageCapacity, L"字" + std::wstring(253, L'b')},
+        {"ab%s", "cd", 3, L"ab"},
+        {"%s", "ab" + big5 + "cd", 4, L"ab字"},
+        {"%s", "ab", 0, L""},
     };
     for (const Case& c : cases) {
-        char buffer[kMessageCapacity + 8];
-        std::memset(buffer, 'X', sizeof buffer);
-        EXPECT_EQ(FormatBoxText(buffer, kMessageCapacity, "%s", c.text.c_str()), c.whole);
-        EXPECT_EQ(std::string(buffer), c.expected);
-        EXPECT_EQ(buffer[kMessageCapacity], 'X');  // nothing written past the capacity
+        SCOPED_TRACE(c.capacity);
+        wchar_t buffer[kMessageCapacity + 8];
+        std::fill(std::begin(buffer), std::end(buffer), L'X');
+        const TextArg arg = InstallerText(c.text.c_str());
+        FormatText(buffer, c.capacity, c.format, &arg, 1);
+        EXPECT_EQ(c.capacity ? std::wstring(buffer) : L"", c.expected);
+        EXPECT_TRUE(std::all_of(buffer + c.capacity, std::end(buffer), [](wchar_t u) { return u == L'X'; }))
+            << "written past the capacity";
     }
 }
 

@@ -12,6 +12,17 @@ BOOL CALLBACK FindMessage(HWND child, LPARAM shown) {
     return FALSE;
 }
 
+BOOL CALLBACK FindIconAndButtons(HWND child, LPARAM param) {
+    auto* shown = reinterpret_cast<Shown*>(param);
+    wchar_t cls[16];
+    GetClassNameW(child, cls, 16);
+    if (lstrcmpiW(cls, L"Static") == 0 && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        shown->icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    else if (lstrcmpiW(cls, L"Button") == 0 && IsWindowVisible(child))
+        shown->buttons.push_back(GetDlgCtrlID(child));
+    return TRUE;
+}
+
 }  // namespace
 
 Shown Read(HWND dialog) {
@@ -24,6 +35,7 @@ Shown Read(HWND dialog) {
     char field[1024] = "";
     GetDlgItemTextA(dialog, 101, field, sizeof field);
     shown.field = field;
+    EnumChildWindows(dialog, FindIconAndButtons, reinterpret_cast<LPARAM>(&shown));
     return shown;
 }
 

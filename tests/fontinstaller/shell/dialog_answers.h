@@ -14,10 +14,13 @@
 namespace vexatest {
 
 // What a dialog (of any process) shows: its caption, control 100 or else a
-// box's message, and control 101 in the system code page.
+// box's message, control 101 in the system code page, a box's icon and the
+// ids of its visible buttons.
 struct Shown {
     std::wstring caption, text;
     std::string field;
+    HICON icon = nullptr;
+    std::vector<int> buttons;
 };
 Shown Read(HWND dialog);
 

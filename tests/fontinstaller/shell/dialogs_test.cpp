@@ -72,6 +72,7 @@ TEST_F(Dialogs, DestinationIsConfirmedCreatedOrReplacedByTheSystemDirectory) {
         {created, {IDOK, IDOK}, {kCreate}, 1, created},
         {target_ + "\\no\\such", {IDOK, IDOK, IDOK, IDCANCEL}, {kCreate, kInvalid}, 0, system},
         {std::string(250, 'x'), {IDOK, IDOK, IDOK, IDCANCEL}, {kCreate, kInvalid}, 0, system},
+        {disc_ + "\\.", {IDOK, IDOK, IDOK, IDCANCEL}, {kCreate, kInvalid}, 0, system},  // the installer's own
         {target_, {IDCANCEL}, {}, 0, disc_},
     };
     for (const Case& c : cases) {
@@ -89,6 +90,10 @@ TEST_F(Dialogs, DestinationIsConfirmedCreatedOrReplacedByTheSystemDirectory) {
         EXPECT_EQ(seen[0].text, L"請選擇：");
         EXPECT_EQ(seen[0].field, disc_);
         for (size_t i = 0; i < c.boxes.size(); ++i) EXPECT_EQ(seen[1 + i].text, c.boxes[i]);
+        if (!c.boxes.empty()) {  // the offer to create: a question, OK and Cancel
+            EXPECT_EQ(seen[1].icon, LoadIconA(nullptr, IDI_QUESTION));
+            EXPECT_EQ(seen[1].buttons, (std::vector<int>{IDOK, IDCANCEL}));
+        }
         // After the System directory is offered instead, the dialog shows it.
         if (c.boxes.size() == 2) {
             EXPECT_EQ(seen.back().field, system);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "box_text.h"
 #include "dialog_answers.h"
 #include "install_script.h"
 #include "installer_main.h"
@@ -116,11 +117,23 @@ TEST_F(InstallerWindows, ListsTheFontsAsksForASelectionOpensAboutAndInstallsOnDo
     RegistryRedirect registry;
     ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKey));
     std::vector<Shown> seen;
-    std::wstring title, status, statusAfter;
+    std::wstring title, status, statusAfter, statusClicked;
     std::vector<std::wstring> entries;
+    RECT placed = {}, client = {}, desktop = {};
+    HWND behind = nullptr, background = nullptr;
     int code =
         Run({When(0, nullptr,
                   [&] {
+                      GetWindowRect(g_shell.mainDialog, &placed);
+                      GetClientRect(g_shell.mainDialog, &client);
+                      GetClientRect(GetDesktopWindow(), &desktop);
+                      // Another program's window comes between; activation puts the background back behind.
+                      HWND other = CreateWindowExW(WS_EX_TOPMOST, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9,
+                                                   nullptr, nullptr, nullptr, nullptr);
+                      SetWindowPos(other, g_shell.mainDialog, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                      SendMessageW(g_shell.mainDialog, WM_ACTIVATEAPP, TRUE, 0);
+                      behind = GetWindow(g_shell.mainDialog, GW_HWNDNEXT), background = g_shell.backgroundWindow;
+                      DestroyWindow(other);
                       title = Text(g_shell.mainDialog);
                       status = Text(Control(IDC_STATUS));
                       wchar_t entry[80];
@@ -140,6 +153,9 @@ TEST_F(InstallerWindows, ListsTheFontsAsksForASelectionOpensAboutAndInstallsOnDo
              When(4, &seen,
                   [&] {
                       statusAfter = Text(Control(IDC_STATUS));
+                      SendMessageW(Control(IDC_ITEM_LIST), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 2));
+                      SendMessageW(Control(IDC_ITEM_LIST), WM_LBUTTONUP, 0, MAKELPARAM(5, 2));
+                      statusClicked = Text(Control(IDC_STATUS));
                       Key(VK_ESCAPE);
                   })},
             {Answer(&seen, IDOK), Answer(&seen, IDOK), Answer(&seen, IDOK, target_.c_str()), Answer(&seen, IDOK)});
@@ -150,11 +166,17 @@ TEST_F(InstallerWindows, ListsTheFontsAsksForASelectionOpensAboutAndInstallsOnDo
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[0].caption, L"HalvexSorvel字型Win 95'安裝程式");
     EXPECT_EQ(seen[0].text, L"必須先選擇字型 !");
+    EXPECT_EQ(seen[0].icon, LoadIconA(nullptr, IDI_WARNING));
+    EXPECT_EQ(seen[0].buttons, std::vector<int>{IDOK});
     EXPECT_EQ(seen[1].caption, L"關於HalvexSorvel字型Win95'安裝程式");
     EXPECT_EQ(seen[1].field, "Jul 18 1997");  // control 101 of About
     EXPECT_EQ(seen[2].text, L"請你輸入HalvexSorvel字形目的目錄：");
     EXPECT_EQ(seen[3].text, L"安裝完成 ! 謝謝您使用合法之Halvex字型軟體 。");
     EXPECT_EQ(statusAfter, L"");
+    EXPECT_EQ(statusClicked, L"請選擇安裝之項目。");
+    EXPECT_EQ(placed.left, (desktop.left + desktop.right - client.right) / 2);  // centred by its client size
+    EXPECT_EQ(placed.top, (desktop.top + desktop.bottom - client.bottom) / 2);
+    EXPECT_EQ(behind, background);
     EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, kFontsKey, "Halvex Ming"), target_ + "\\MING.TTF");
 }
 
@@ -256,6 +278,26 @@ TEST_F(InstallerWindows, BackgroundRepeatsTheTileFromTheTopLeftCorner) {
         EXPECT_EQ(wrong, 0) << "clip from " << clip.left << "," << clip.top;
     }
     DestroyInstallerWindows();
+}
+
+// A plain box: the warning icon, OK alone, and each argument in its own code
+// page (a path in the system's, a name in Big5).
+TEST(InstallerBoxes, PlainBoxShowsEachArgumentInItsCodePage) {
+    g_shell.instance = GetModuleHandleW(nullptr);
+    UseShellUi();
+    const bool latin = GetACP() == 1252;
+    const std::string path = vexatest::FromUtf8(latin ? "C:\\café\\A.TT_" : "C:\\成功\\A.TT_", CP_ACP);
+    std::vector<Shown> seen;
+    vexatest::RespondToDialogs(
+        [&] {
+            ShowFormattedBox(nullptr, "[%s] [%s]",
+                             {SystemText(path.c_str()), InstallerText(vexatest::Big5("楷書").c_str())});
+        },
+        {Answer(&seen, IDOK)});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, latin ? L"[C:\\café\\A.TT_] [楷書]" : L"[C:\\成功\\A.TT_] [楷書]");
+    EXPECT_EQ(seen[0].icon, LoadIconA(nullptr, IDI_WARNING));
+    EXPECT_EQ(seen[0].buttons, std::vector<int>{IDOK});
 }
 
 }  // namespace

@@ -54,6 +54,11 @@ TEST(PathChecks, TypedTextBecomesAFullDirectoryAndIsChecked) {
         {missing + "\\", missing + "\\", 1, 0},
         {installer + "\\", installer, 1, 0},
         {installer.substr(2), drive + installer.substr(2), 1, 0},
+        // The installer's directory by other names.
+        {installer + "\\.", installer + "\\.", 1, 0},
+        {installer + "\\\\", installer + "\\", 1, 0},
+        {installer + "/", installer + "/", 1, 0},
+        {w + "\\..\\disc", w + "\\..\\disc", 1, 0},
         {std::string(250, 'x'), "", 0, 0},
     };
     for (const Case& c : cases) {

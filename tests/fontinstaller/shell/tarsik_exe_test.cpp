@@ -193,6 +193,14 @@ TEST(TarsikExe, MissingScriptIsReportedWithoutAWindow) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(vexatest::Read(box).text, L"找不到起始設定檔案 !");
     EXPECT_TRUE(Windows(installer, L"cfinst").empty() && Windows(installer, L"cfinst-Bk").empty());
+    // A second installer, started while another window is in front, brings the box forward.
+    HWND other =
+        CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_NE(disc.Start(), 0u);
+    EXPECT_EQ(disc.ExitCode(1), 0);
+    EXPECT_EQ(GetForegroundWindow(), box);
+    DestroyWindow(other);
     Press(box, IDOK);
     EXPECT_EQ(disc.ExitCode(0), 0);
 }

@@ -40,8 +40,10 @@ void ScriptedUi::ShowWarning(HWND owner, int messageId, const char* arg1, const 
     events.push_back({UiEvent::Warning, messageId, OrEmpty(arg1), OrEmpty(arg2), owner});
 }
 
-void ScriptedUi::ShowBox(HWND owner, const char* text) {
-    events.push_back({UiEvent::Box, 0, OrEmpty(text), {}, owner});
+void ScriptedUi::ShowBox(HWND owner, const wchar_t* text) {
+    char bytes[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    events.push_back({UiEvent::Box, 0, bytes, {}, owner});
 }
 
 void ScriptedUi::ShowSpaceBox(HWND owner, const char* text) {

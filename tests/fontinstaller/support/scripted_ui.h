@@ -17,7 +17,7 @@ struct UiEvent {
     enum Kind { Warning, Box, SpaceBox, Status, ClearStatus, Busy, AskDestination, DiskPrompt };
     Kind kind;
     int id = 0;        // message number (Warning, Status); busy on/off (Busy)
-    std::string arg1;  // first argument, box text, prompt, piece file name
+    std::string arg1;  // first argument, box text (system code page), prompt, piece file name
     std::string arg2;  // second argument, piece disk label
     HWND owner = nullptr;
 };
@@ -56,7 +56,7 @@ public:
     std::function<void(const tarsik::SourcePiece&)> onDiskPrompt;
 
     void ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) override;
-    void ShowBox(HWND owner, const char* text) override;
+    void ShowBox(HWND owner, const wchar_t* text) override;
     void ShowSpaceBox(HWND owner, const char* text) override;
     void SetStatus(int messageId, const char* argument) override;
     void ClearStatus() override;
