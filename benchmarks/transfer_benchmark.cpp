@@ -19,9 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "ansi_text.h"
 #include "file_transfer.h"
 #include "install_script.h"
 #include "install_session.h"
+
+using namespace tarsik;
 
 namespace {
 

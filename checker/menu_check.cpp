@@ -9,10 +9,8 @@
 
 // The launcher's configuration code.
 #include "menu_configuration.h"
-#include "resource_ids.h"
-
-// The launcher's names, in its own namespace once it has one.
-namespace velmora {}
+// By its path: the installer's resource ids have a header of the same name.
+#include "../launcher/resource_ids.h"
 
 namespace vexacheck {
 

@@ -12,14 +12,12 @@
 #include "report.h"
 
 // The installer's engine: its loader, its session and its transfer.
+#include "ansi_text.h"
 #include "file_transfer.h"
 #include "install_script.h"
 #include "install_session.h"
 #include "trace.h"
 #include "user_interface.h"
-
-// The engine's names, in its own namespace once it has one.
-namespace tarsik {}
 
 namespace vexacheck {
 

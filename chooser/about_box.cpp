@@ -2,6 +2,8 @@
 
 #include "resource_ids.h"
 
+namespace orvane {
+
 INT_PTR AboutBox::Run(HINSTANCE instance, HWND owner) { return RunModal(instance, IDD_ABOUTBOX, owner); }
 
 INT_PTR AboutBox::DialogMessage(UINT message, WPARAM wParam, LPARAM) {
@@ -19,3 +21,5 @@ INT_PTR AboutBox::DialogMessage(UINT message, WPARAM wParam, LPARAM) {
         return FALSE;
     }
 }
+
+}  // namespace orvane

@@ -3,6 +3,8 @@
 #pragma once
 #include "dialog_base.h"
 
+namespace orvane {
+
 class AboutBox : public DialogBase {
 public:
     // Shows the box modally over `owner`; returns when it has been closed.
@@ -11,3 +13,5 @@ public:
 protected:
     INT_PTR DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
+
+}  // namespace orvane

@@ -2,6 +2,8 @@
 
 #include "resource_ids.h"
 
+namespace orvane {
+
 const ControlPlacement kPlacements[kPlacementCount] = {
     {IDC_CHOICE_CUIYU, 50, 390, 150, 20},
     {IDC_CHOICE_TONGYUN, 320, 390, 150, 20},
@@ -34,3 +36,5 @@ POINT CentreInArea(const RECT& area, int width, int height) {
         corner.y = area.bottom - height;
     return corner;
 }
+
+}  // namespace orvane

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+namespace orvane {
+
 constexpr int kChooserWidth = 800;
 constexpr int kChooserHeight = 600;
 
@@ -29,3 +31,5 @@ extern const PanePlacement kPanes[kPaneCount];
 // Top-left corner that centres a width x height window in `area`, pulled
 // back inside the area's left/top edge, or else its right/bottom edge.
 POINT CentreInArea(const RECT& area, int width, int height);
+
+}  // namespace orvane

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace orvane {
+
 // The code page 936 captions are spelled out as GBK bytes so that they do
 // not depend on the compiler's execution character set.
 const ControlCaption kCaptions[kCaptionCount] = {
@@ -39,3 +41,5 @@ const char* SetupSuffixFor(int id) {
         return nullptr;
     }
 }
+
+}  // namespace orvane

@@ -4,6 +4,8 @@
 // program relative to the chooser's own directory.
 #pragma once
 
+namespace orvane {
+
 struct ControlCaption {
     int id;
     const char* gbk;      // code page 936 bytes, shown when the ANSI code page is 936
@@ -20,3 +22,5 @@ extern const wchar_t kWindowTitle[];
 // "\Sub\Setup.exe" (8-bit ASCII) for choice `id` (1000-1004); nullptr for
 // any other id.
 const char* SetupSuffixFor(int id);
+
+}  // namespace orvane

@@ -7,6 +7,8 @@
 
 #include <shellapi.h>
 
+namespace orvane {
+
 namespace {
 
 constexpr UINT kSimplifiedChineseCodePage = 936;
@@ -235,3 +237,5 @@ BOOL ChooserWindow::OnSysCommand(WPARAM command) {
     }
     return FALSE;
 }
+
+}  // namespace orvane

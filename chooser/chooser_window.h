@@ -6,6 +6,8 @@
 #include "chooser_layout.h"
 #include "picture_pane.h"
 
+namespace orvane {
+
 class ChooserWindow : public DialogBase {
 public:
     // Loads the program icon from `instance`, which also holds the templates
@@ -42,3 +44,5 @@ private:
     HICON icon_ = nullptr;
     PicturePane panes_[kPaneCount];
 };
+
+}  // namespace orvane

@@ -1,5 +1,7 @@
 #include "dialog_base.h"
 
+namespace orvane {
+
 INT_PTR DialogBase::RunModal(HINSTANCE instance, int templateId, HWND owner) {
     instance_ = instance;
     return DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, DialogProc, reinterpret_cast<LPARAM>(this));
@@ -24,3 +26,5 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
     return result;
 }
+
+}  // namespace orvane

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+namespace orvane {
+
 class DialogBase {
 public:
     DialogBase() = default;
@@ -27,3 +29,5 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };
+
+}  // namespace orvane

@@ -2,7 +2,7 @@
 #include "chooser_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    ChooserWindow chooser(instance);
+    orvane::ChooserWindow chooser(instance);
     chooser.Run(nullptr);
     return 0;
 }

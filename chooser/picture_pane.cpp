@@ -1,5 +1,7 @@
 #include "picture_pane.h"
 
+namespace orvane {
+
 const wchar_t PicturePane::kClassName[] = L"OrvanePicturePane";
 
 PicturePane::~PicturePane() {
@@ -25,7 +27,7 @@ bool PicturePane::RegisterPaneClass(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = nullptr;
     windowClass.lpszClassName = kClassName;
     return RegisterClassExW(&windowClass) != 0;
@@ -106,3 +108,5 @@ void PicturePane::OnDestroy() {
     if (picture_ != nullptr) DeleteObject(picture_);
     picture_ = nullptr;
 }
+
+}  // namespace orvane

@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+namespace orvane {
+
 class PicturePane {
 public:
     PicturePane() = default;
@@ -37,3 +39,5 @@ private:
     HDC memoryDc_ = nullptr;
     HGDIOBJ previousBitmap_ = nullptr;
 };
+
+}  // namespace orvane

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
+namespace orvane {
+
 bool ComposeSetupPath(const wchar_t* programPath, const char* suffix, wchar_t* out, size_t capacity) {
     if (out == nullptr || capacity == 0) return false;
     out[0] = L'\0';
@@ -32,3 +34,5 @@ void SetProgramPathSource(ProgramPathSource source) {
 }
 
 DWORD GetProgramPath(wchar_t* buffer, DWORD capacity) { return g_programPathSource(buffer, capacity); }
+
+}  // namespace orvane

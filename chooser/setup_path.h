@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+namespace orvane {
+
 // Capacity, in UTF-16 units with the terminator, of the chooser's own path
 // and of the setup path made from it.
 constexpr DWORD kPathCapacity = 260;
@@ -22,3 +24,5 @@ bool ComposeSetupPath(const wchar_t* programPath, const char* suffix, wchar_t* o
 using ProgramPathSource = DWORD (*)(wchar_t* buffer, DWORD capacity);
 void SetProgramPathSource(ProgramPathSource source);  // nullptr: the real one
 DWORD GetProgramPath(wchar_t* buffer, DWORD capacity);
+
+}  // namespace orvane

@@ -1,5 +1,7 @@
 #include "dialog_base.h"
 
+namespace velmora {
+
 namespace {
 
 // The innermost modal dialog of this (the only) user-interface thread, and
@@ -101,3 +103,5 @@ INT_PTR DialogBase::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     return FALSE;
 }
+
+}  // namespace velmora

@@ -7,6 +7,8 @@
 #pragma once
 #include <windows.h>
 
+namespace velmora {
+
 // A control receives its own colour request as kReflectedBase +
 // WM_CTLCOLOR..., and its own notification as kReflectedBase + WM_COMMAND.
 // A nonzero answer means the control handled it (for colours: the brush).
@@ -60,3 +62,5 @@ private:
     HWND parent_;
     DialogBase* outer_ = nullptr;  // the modal dialog running when this one started
 };
+
+}  // namespace velmora

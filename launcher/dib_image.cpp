@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+namespace velmora {
+
 namespace {
 
 constexpr WORD kBmpSignature = 0x4D42;  // "BM"
@@ -333,3 +335,5 @@ bool DibImage::WriteTo(HANDLE file) {
     return WriteAll(file, &fileHeader, kFileHeaderSize) && WriteAll(file, info_.get(), static_cast<DWORD>(tableSize)) &&
            WriteAll(file, bits_.get(), static_cast<DWORD>(rowsSize));
 }
+
+}  // namespace velmora

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <memory>
 
+namespace velmora {
+
 class DibImage {
 public:
     DibImage() = default;
@@ -78,3 +80,5 @@ private:
 inline unsigned long long PaddedRowSize(unsigned long long width, unsigned bitCount) {
     return (width * bitCount + 31) / 32 * 4;
 }
+
+}  // namespace velmora

@@ -2,6 +2,8 @@
 
 #include "launcher_dialog.h"
 
+namespace velmora {
+
 bool LauncherApp::Start() {
     char directory[kPathCapacity];
     if (GetProgramDirectory(directory))
@@ -12,3 +14,5 @@ bool LauncherApp::Start() {
     dialog.DoModal();
     return false;
 }
+
+}  // namespace velmora

@@ -6,6 +6,8 @@
 
 #include "menu_configuration.h"
 
+namespace velmora {
+
 class LauncherApp : public MenuConfiguration {
 public:
     explicit LauncherApp(const char* commandLine) : MenuConfiguration(commandLine) {}
@@ -14,3 +16,5 @@ public:
     // dialog modally. Always false: the program then ends.
     bool Start();
 };
+
+}  // namespace velmora

@@ -3,6 +3,8 @@
 #include "launcher_app.h"
 #include "resource_ids.h"
 
+namespace velmora {
+
 LauncherDialog::LauncherDialog(const LauncherApp& app, int templateId)
     : PictureDialog(templateId, nullptr),
       app_(app),
@@ -82,3 +84,5 @@ INT_PTR LauncherDialog::OnPaint() {
     EndPaint(hwnd_, &paint);
     return TRUE;
 }
+
+}  // namespace velmora

@@ -6,6 +6,8 @@
 #include "menu_configuration.h"
 #include "picture_dialog.h"
 
+namespace velmora {
+
 class LauncherApp;
 
 class LauncherDialog : public PictureDialog {
@@ -37,3 +39,5 @@ private:
     LinkItem items_[kItemCount];
     HICON icon_;
 };
+
+}  // namespace velmora

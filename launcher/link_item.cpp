@@ -8,6 +8,8 @@
 #include "dialog_base.h"
 #include "program_paths.h"
 
+namespace velmora {
+
 namespace {
 
 const char kItemProperty[] = "VelmoraLinkItem";
@@ -152,7 +154,7 @@ void LinkItem::LoadHandCursor() {
     }
     // Where the help program is missing (as under Wine), the system's own
     // pointing hand.
-    if (handCursor_ == nullptr) handCursor_ = CopyOf(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+    if (handCursor_ == nullptr) handCursor_ = CopyOf(LoadCursorA(nullptr, IDC_HAND));
 }
 
 void LinkItem::CreateTooltip() {
@@ -299,3 +301,5 @@ void LinkItem::OnClicked() {
 }
 
 void LinkItem::OpenThroughShell(SHELLEXECUTEINFOA& request) { ShellExecuteExA(&request); }
+
+}  // namespace velmora

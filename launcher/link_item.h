@@ -13,6 +13,8 @@
 
 #include <string>
 
+namespace velmora {
+
 class LinkItem {
 public:
     LinkItem();
@@ -74,3 +76,5 @@ private:
     WNDPROC originalProc_ = nullptr;
     HFONT originalFont_ = nullptr;
 };
+
+}  // namespace velmora

@@ -5,7 +5,7 @@
 namespace {
 
 // The one application object, with the language code of this run.
-LauncherApp theApp(GetCommandLineA());
+velmora::LauncherApp theApp(GetCommandLineA());
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 
 #include "resource_ids.h"
 
+namespace velmora {
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -89,3 +91,5 @@ bool MenuConfiguration::ReadItem(int index, char (&caption)[kPathCapacity], char
     ReadValue(key, "", target);
     return true;
 }
+
+}  // namespace velmora

@@ -9,6 +9,8 @@
 
 #include "program_paths.h"
 
+namespace velmora {
+
 // The menu's items: keys "1" to "20" of the language section.
 constexpr int kMenuItemCount = 20;
 
@@ -56,3 +58,5 @@ private:
     std::string languageCode_;
     char iniPath_[kPathCapacity] = {};
 };
+
+}  // namespace velmora

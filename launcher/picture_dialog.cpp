@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace velmora {
+
 PictureDialog::PictureDialog(int templateId, HWND parent)
     : DialogBase(templateId, parent), hollowBrush_(static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))) {}
 
@@ -82,3 +84,5 @@ INT_PTR PictureDialog::OnPaletteChanged(HWND changedBy) {
     if (RealiseBackgroundPalette(false) != 0) InvalidateRect(hwnd_, nullptr, TRUE);
     return FALSE;
 }
+
+}  // namespace velmora

@@ -7,6 +7,8 @@
 #include "dialog_base.h"
 #include "dib_image.h"
 
+namespace velmora {
+
 class PictureDialog : public DialogBase {
 public:
     enum Mode { kTiled = 0, kStretched = 1, kCentred = 2 };
@@ -38,3 +40,5 @@ private:
     int mode_ = kTiled;
     HBRUSH hollowBrush_;
 };
+
+}  // namespace velmora

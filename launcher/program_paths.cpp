@@ -1,5 +1,7 @@
 #include "program_paths.h"
 
+namespace velmora {
+
 char* LastBackslash(char* path) {
     char* last = nullptr;
     for (char* p = path; *p != '\0'; p = CharNextA(p)) {
@@ -24,3 +26,5 @@ bool GetProgramDirectory(char (&directory)[kPathCapacity]) {
     }
     return true;
 }
+
+}  // namespace velmora

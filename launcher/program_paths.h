@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+namespace velmora {
+
 // Capacity of every path buffer of the launcher, terminator included.
 constexpr size_t kPathCapacity = 260;
 
@@ -20,3 +22,5 @@ bool CutAtLastBackslash(char* path);
 // backslash. False (and `directory` empty) when the program's path does not
 // fit or has no backslash.
 bool GetProgramDirectory(char (&directory)[kPathCapacity]);
+
+}  // namespace velmora

@@ -15,3 +15,4 @@
 #define IDC_LOGO 1000
 #define IDC_FIRST_ITEM 1001
 #define IDC_LAST_ITEM 1020
+#define IDC_ITEM(n) (IDC_FIRST_ITEM - 1 + (n))

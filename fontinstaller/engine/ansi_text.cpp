@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
-#include "install_script.h"
+namespace tarsik {
 
 const char* LastBackslash(const char* path) {
     const char* last = nullptr;
@@ -53,3 +54,22 @@ int CopyWholeCharacters(char* target, int capacity, const char* text) {
     if (capacity > 0) CutAtWholeCharacter(target);
     return fits;
 }
+
+int CopyText(char* target, int capacity, const char* text) {
+    if (capacity <= 0) return 0;
+    size_t length = std::strlen(text);
+    size_t room = static_cast<size_t>(capacity) - 1;
+    size_t n = length < room ? length : room;
+    std::memmove(target, text, n);
+    target[n] = '\0';
+    return length <= room;
+}
+
+int JoinPath(char* result, int capacity, const char* directory, const char* name) {
+    if (capacity <= 0) return 0;
+    bool slash = directory[0] != '\0' && !EndsWithBackslash(directory);
+    int n = std::snprintf(result, capacity, "%s%s%s", directory, slash ? "\\" : "", name);
+    return n >= 0 && n < capacity;
+}
+
+}  // namespace tarsik

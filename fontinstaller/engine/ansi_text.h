@@ -5,6 +5,8 @@
 // (CharNextA), never a byte at a time.
 #pragma once
 
+namespace tarsik {
+
 // The last backslash of path that is a character of its own, or nullptr.
 const char* LastBackslash(const char* path);
 
@@ -28,3 +30,14 @@ int CutAtWholeCharacter(char* text);
 // Copies at most capacity-1 bytes of text, cut at a whole character.
 // Returns 1 when the whole text fitted.
 int CopyWholeCharacters(char* target, int capacity, const char* text);
+
+// result := directory, one backslash unless its last character is one, name;
+// an empty directory gives the name alone. Cut to the result's capacity.
+// Returns 1 when the whole path fitted, 0 when it was cut.
+int JoinPath(char* result, int capacity, const char* directory, const char* name);
+
+// Bounded copy: at most capacity-1 bytes, always terminated. Returns 1 when
+// the whole text fitted, 0 when it was cut.
+int CopyText(char* target, int capacity, const char* text);
+
+}  // namespace tarsik

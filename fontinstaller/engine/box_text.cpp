@@ -8,6 +8,8 @@
 #include "ansi_text.h"
 #include "user_interface.h"
 
+namespace tarsik {
+
 namespace {
 
 int FormatBoxTextV(char* buffer, int capacity, const char* format, va_list args) {
@@ -42,3 +44,5 @@ void ShowFormattedBox(HWND owner, const char* format, ...) {
     va_end(args);
     ShowBox(owner, text);
 }
+
+}  // namespace tarsik

@@ -6,6 +6,8 @@
 
 #include "trace.h"
 
+namespace tarsik {
+
 // Message texts hold at most 255 characters and a terminating NUL.
 constexpr int kMessageCapacity = 256;
 
@@ -18,3 +20,5 @@ int FormatBoxText(char* buffer, int capacity, const char* format, ...) VEXA_PRIN
 // Formats a box text the same way and shows it in the plain box (task-modal
 // OK, warning icon, the installer's caption, no beep).
 void ShowFormattedBox(HWND owner, const char* format, ...) VEXA_PRINTF_LIKE(2, 3);
+
+}  // namespace tarsik

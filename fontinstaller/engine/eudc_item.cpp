@@ -1,6 +1,7 @@
 // One item of the "TTEs" list: an EUDC font file, copied like any other file
 // and then named under the current user's EUDC key as the end-user
 // characters of each of the item's typefaces.
+#include "ansi_text.h"
 #include "box_text.h"
 #include "eudc_support.h"
 #include "file_transfer.h"
@@ -10,6 +11,8 @@
 #include "item_installers.h"
 #include "message_ids.h"
 #include "registry_access.h"
+
+namespace tarsik {
 
 namespace {
 
@@ -83,3 +86,5 @@ int InstallEudcItem(HWND owner, int index) {
     SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
     return 1;
 }
+
+}  // namespace tarsik

@@ -3,6 +3,8 @@
 #include "box_text.h"
 #include "user_interface.h"
 
+namespace tarsik {
+
 namespace {
 
 constexpr char kDefaultEudcLibrary[] = "GDI32.DLL";
@@ -28,3 +30,5 @@ void SetEudcEnabled(HWND owner, int flag) {
         enable(flag ? TRUE : FALSE);
     FreeLibrary(library);
 }
+
+}  // namespace tarsik

@@ -10,6 +10,8 @@
 #include "install_session.h"
 #include "message_ids.h"
 
+namespace tarsik {
+
 // Files are created and opened through _lcreat and _lopen, never through an
 // OFSTRUCT: its record holds only 127 characters of path, and a longer
 // destination or temporary path would leave a file that cannot be deleted
@@ -345,3 +347,5 @@ int TransferOrWarn(HWND owner, const FileGroup& group, const char* destDir, cons
         return 0;
     }
 }
+
+}  // namespace tarsik

@@ -9,6 +9,8 @@
 #include "trace.h"
 #include "user_interface.h"
 
+namespace tarsik {
+
 enum TransferResult { TransferDone, TransferNoDestination, TransferFailed };
 
 // How a failed LZCopy of a single compressed piece is reported.
@@ -66,3 +68,5 @@ const char* LastOpenedPiece();
 // 32,767-byte chunks: 0 done, or the number of the warning that says why not:
 // IDS_READ_ERROR (2), IDS_WRITE_ERROR (3), IDS_NO_MEMORY (4, no buffer).
 int CopyFileBlocks(HFILE target, HFILE source, LONG start);
+
+}  // namespace tarsik

@@ -1,6 +1,7 @@
 // One item of the "Fonts" list: the font file is copied into the font
 // destination the user confirmed, added to the system's font table and
 // recorded under the Fonts keys.
+#include "ansi_text.h"
 #include "box_text.h"
 #include "file_transfer.h"
 #include "font_registry.h"
@@ -8,6 +9,8 @@
 #include "install_session.h"
 #include "item_installers.h"
 #include "message_ids.h"
+
+namespace tarsik {
 
 int InstallFontItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.fontItemCount) return 0;
@@ -50,3 +53,5 @@ int InstallFontItem(HWND owner, int index) {
     SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
     return 1;
 }
+
+}  // namespace tarsik

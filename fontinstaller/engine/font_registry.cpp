@@ -2,6 +2,8 @@
 
 #include "registry_access.h"
 
+namespace tarsik {
+
 const char kFontsKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
 const char kNtFontsKeyPath[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 
@@ -95,3 +97,5 @@ bool RegisterFont(const char* fontName, const char* registryData, const char** u
 }
 
 void SetVersionSource(VersionSource source) { g_version = source ? source : GetVersion; }
+
+}  // namespace tarsik

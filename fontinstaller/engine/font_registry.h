@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace tarsik {
+
 // HKEY_LOCAL_MACHINE key under which every installed TrueType font is
 // recorded: value name = the font's name, data = its file. The Windows 95
 // family loads the fonts it names at start-up.
@@ -29,3 +31,5 @@ bool RegisterFont(const char* fontName, const char* registryData, const char** u
 // own to run either family's registration; nullptr restores GetVersion.
 using VersionSource = DWORD(WINAPI*)();
 void SetVersionSource(VersionSource source);
+
+}  // namespace tarsik

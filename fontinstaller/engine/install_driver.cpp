@@ -8,7 +8,10 @@
 #include "install_session.h"
 #include "item_installers.h"
 #include "message_ids.h"
+#include "resource_ids.h"
 #include "user_interface.h"
+
+namespace tarsik {
 
 namespace {
 
@@ -35,7 +38,7 @@ int ReadSelection(HWND owner, int selectionCount, Selection* selection) {
     int positions[kMaxListEntries];
     int wanted = selectionCount < kMaxListEntries ? selectionCount : kMaxListEntries;
     if (wanted < 0) wanted = 0;
-    LRESULT got = SendDlgItemMessageA(owner, kItemListId, LB_GETSELITEMS, static_cast<WPARAM>(wanted),
+    LRESULT got = SendDlgItemMessageA(owner, IDC_ITEM_LIST, LB_GETSELITEMS, static_cast<WPARAM>(wanted),
                                       reinterpret_cast<LPARAM>(positions));
     if (got == LB_ERR) return 0;
     const InstallScript& s = g_installScript;
@@ -141,3 +144,5 @@ void RunInstall(HWND owner, int selectionCount) {
     ClearStatus();
     if (installed) ShowWarning(owner, IDS_INSTALL_COMPLETE);
 }
+
+}  // namespace tarsik

@@ -3,13 +3,13 @@
 
 #include <windows.h>
 
-// Control id of the main dialog's item list (Fonts names, then TTEs names).
-constexpr int kItemListId = 202;
+namespace tarsik {
 
 // Installs every Misc and Tbls item, then the selected Fonts items and the
 // selected TTEs items, each category after its destination dialog and free
 // space check; shows the completion message when anything was installed.
-// selectionCount is the number of selected entries of the owner's list 202.
+// selectionCount is the number of selected entries of the owner's list
+// IDC_ITEM_LIST (Fonts names, then TTEs names).
 void RunInstall(HWND owner, int selectionCount);
 
 // The free space of a drive root; the driver asks it through this seam so
@@ -21,3 +21,5 @@ void SetFreeSpaceSource(FreeSpaceSource source);  // nullptr: GetDiskFreeSpaceA
 // The space box's text for a need and a free space in kilobytes (free below
 // 2 GB). Returns the text's length; the text is cut to the capacity.
 int FormatSpaceText(char* text, int capacity, long long needKilobytes, long long freeKilobytes);
+
+}  // namespace tarsik

@@ -6,6 +6,8 @@
 #include "ansi_text.h"
 #include "trace.h"
 
+namespace tarsik {
+
 InstallScript g_installScript;
 
 namespace {
@@ -264,23 +266,6 @@ int LoadDirectories(InstallScript* s, const char* programPath) {
 
 void SetProgramPathSource(ProgramPathSource source) { g_programPath = source ? source : RealProgramPath; }
 
-int CopyText(char* target, int capacity, const char* text) {
-    if (capacity <= 0) return 0;
-    size_t length = std::strlen(text);
-    size_t room = static_cast<size_t>(capacity) - 1;
-    size_t n = length < room ? length : room;
-    std::memmove(target, text, n);
-    target[n] = '\0';
-    return length <= room;
-}
-
-int JoinPath(char* result, int capacity, const char* directory, const char* name) {
-    if (capacity <= 0) return 0;
-    bool slash = directory[0] != '\0' && !EndsWithBackslash(directory);
-    int n = std::snprintf(result, capacity, "%s%s%s", directory, slash ? "\\" : "", name);
-    return n >= 0 && n < capacity;
-}
-
 int LoadInstallScript() {
     char program[kPathCapacity];
     DWORD length = g_programPath(program, sizeof program);
@@ -310,3 +295,5 @@ int LoadInstallScript(const char* programPath) {
         if (!LoadCategory(s, category)) return IDS_SCRIPT_INVALID;
     return kScriptLoaded;
 }
+
+}  // namespace tarsik

@@ -6,6 +6,8 @@
 
 #include "message_ids.h"
 
+namespace tarsik {
+
 // Capacities of the script format (bytes, including the terminating NUL).
 constexpr int kPathCapacity = 260;
 constexpr int kNameCapacity = 72;
@@ -93,11 +95,4 @@ int LoadInstallScript(const char* programPath);
 using ProgramPathSource = DWORD (*)(char* buffer, DWORD capacity);
 void SetProgramPathSource(ProgramPathSource source);
 
-// result := directory, one backslash unless its last character is one, name;
-// an empty directory gives the name alone. Cut to the result's capacity.
-// Returns 1 when the whole path fitted, 0 when it was cut.
-int JoinPath(char* result, int capacity, const char* directory, const char* name);
-
-// Bounded copy: at most capacity-1 bytes, always terminated. Returns 1 when
-// the whole text fitted, 0 when it was cut.
-int CopyText(char* target, int capacity, const char* text);
+}  // namespace tarsik

@@ -4,6 +4,8 @@
 
 #include "ansi_text.h"
 
+namespace tarsik {
+
 InstallSession g_installSession;
 
 void InitInstallSession(const InstallScript& script) {
@@ -21,3 +23,5 @@ void UpdateRegistrationPrefix(const InstallScript& script) {
         CopyText(g_installSession.registrationPrefix, sizeof g_installSession.registrationPrefix,
                  g_installSession.chosenDir);
 }
+
+}  // namespace tarsik

@@ -3,6 +3,8 @@
 
 #include "install_script.h"
 
+namespace tarsik {
+
 struct InstallSession {
     char sourceDir[kPathCapacity];           // where source pieces are looked for
     int abortFlag;                           // raised by the disk prompt's Exit
@@ -19,3 +21,5 @@ void InitInstallSession(const InstallScript& script);
 // is the system fonts directory, compared without regard to case; otherwise
 // chosenDir itself.
 void UpdateRegistrationPrefix(const InstallScript& script);
+
+}  // namespace tarsik

@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+namespace tarsik {
+
 int InstallMiscItem(HWND owner, int index);   // "Misc": file, then program group
 int InstallTableItem(HWND owner, int index);  // "Tbls": file, then input-method values
 int InstallFontItem(HWND owner, int index);   // "Fonts": file, font table, Fonts key
 int InstallEudcItem(HWND owner, int index);   // "TTEs": file, EUDC links
+
+}  // namespace tarsik

@@ -5,6 +5,8 @@
 #include "item_installers.h"
 #include "progman.h"
 
+namespace tarsik {
+
 int InstallMiscItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.miscItemCount) return 0;
     const InstallItem& item = g_installScript.miscItems[index];
@@ -15,3 +17,5 @@ int InstallMiscItem(HWND owner, int index) {
     if (!TransferOrWarn(owner, item.files, item.destDir, options, destPath)) return 0;
     return AddProgmanItem(owner, index, destPath);
 }
+
+}  // namespace tarsik

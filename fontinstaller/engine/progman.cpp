@@ -7,6 +7,8 @@
 #include "install_script.h"
 #include "trace.h"
 
+namespace tarsik {
+
 namespace {
 
 // Whether snprintf's result says that the command went into its buffer
@@ -78,7 +80,10 @@ int AddProgmanItem(HWND owner, int index, const char* programPath) {
     DWORD instance = 0;
     HCONV conversation = nullptr;
     Trace("\tInitializing\n");
-    if (DdeInitializeA(&instance, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return 0;
+    if (DdeInitializeA(&instance, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+        SetFocus(owner);
+        return 0;
+    }
 
     int result = 0;
     HSZ progman = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
@@ -102,3 +107,5 @@ int AddProgmanItem(HWND owner, int index, const char* programPath) {
     SetFocus(owner);
     return result;
 }
+
+}  // namespace tarsik

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <ddeml.h>
 
+namespace tarsik {
+
 // How long each execute command may take before it counts as failed.
 constexpr DWORD kProgmanTimeout = 1000;
 // Capacity of one command, terminating NUL included.
@@ -21,3 +23,5 @@ int AddProgmanItem(HWND owner, int index, const char* programPath);
 // The conversation's DDE callback: only traces, and returns no data.
 HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item, HDDEDATA data,
                                   ULONG_PTR data1, ULONG_PTR data2);
+
+}  // namespace tarsik

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace tarsik {
+
 int OpenKeyForWriting(HKEY root, const char* path, HKEY* key) {
     *key = nullptr;
     HKEY opened = nullptr;
@@ -29,3 +31,5 @@ int ValueExists(HKEY key, const char* name) {
     DWORD type = 0, size = 0;
     return RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
 }
+
+}  // namespace tarsik

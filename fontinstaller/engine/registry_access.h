@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+namespace tarsik {
+
 // Opens root\path with KEY_WRITE. When that fails, creates the key with
 // KEY_ALL_ACCESS, closes it and opens it again with KEY_WRITE. Returns 1 with
 // the open key in *key, or 0 (nothing left open). The caller closes the key.
@@ -15,3 +17,5 @@ int WriteStringValue(HKEY key, const char* name, const char* data);
 
 // 1 when the key holds a value of that name (its data is not read).
 int ValueExists(HKEY key, const char* name);
+
+}  // namespace tarsik

@@ -7,6 +7,8 @@
 #include "item_installers.h"
 #include "registry_access.h"
 
+namespace tarsik {
+
 int InstallTableItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.tableItemCount) return 0;
     const InstallItem& item = g_installScript.tableItems[index];
@@ -44,3 +46,5 @@ int InstallTableItem(HWND owner, int index) {
     RegCloseKey(key);
     return 1;
 }
+
+}  // namespace tarsik

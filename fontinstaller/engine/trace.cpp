@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace tarsik {
+
 namespace {
 TraceSink g_sink = nullptr;
 }  // namespace
@@ -23,3 +25,5 @@ void Trace(const char* format, ...) {
     }
     va_end(args);
 }
+
+}  // namespace tarsik

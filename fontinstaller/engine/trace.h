@@ -7,6 +7,8 @@
 #define VEXA_PRINTF_LIKE(f, a)
 #endif
 
+namespace tarsik {
+
 // Writes the formatted text as it stands (the format carries its own "\n")
 // and flushes, so lines survive whatever comes next.
 void Trace(const char* format, ...) VEXA_PRINTF_LIKE(1, 2);
@@ -16,3 +18,5 @@ void Trace(const char* format, ...) VEXA_PRINTF_LIKE(1, 2);
 // The sink gets each formatted line, its "\n" included.
 using TraceSink = void (*)(const char* line);
 void SetTraceSink(TraceSink sink);
+
+}  // namespace tarsik

@@ -1,5 +1,7 @@
 #include "user_interface.h"
 
+namespace tarsik {
+
 namespace {
 InstallerUi* g_ui = nullptr;
 }
@@ -19,3 +21,5 @@ void SetStatus(int messageId, const char* argument) { g_ui->SetStatus(messageId,
 void ClearStatus() { g_ui->ClearStatus(); }
 
 void SetBusyCursor(int on) { g_ui->SetBusyCursor(on); }
+
+}  // namespace tarsik

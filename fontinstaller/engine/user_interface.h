@@ -7,6 +7,8 @@
 
 #include "install_script.h"
 
+namespace tarsik {
+
 // How a source piece is opened: through the LZ32 library (expanding while it
 // is copied) or as a plain file.
 enum OpenMode { OpenPlain = 0, OpenExpanding = 1 };
@@ -50,3 +52,5 @@ void ShowBox(HWND owner, const char* text);
 void SetStatus(int messageId, const char* argument);
 void ClearStatus();
 void SetBusyCursor(int on);
+
+}  // namespace tarsik

@@ -3,6 +3,8 @@
 #include "resource_ids.h"
 #include "shell_state.h"
 
+namespace tarsik {
+
 namespace {
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM, LPARAM) {
@@ -23,3 +25,5 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 void ShowAboutDialog(HWND owner) {
     DialogBoxParamW(g_shell.instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc, 0);
 }
+
+}  // namespace tarsik

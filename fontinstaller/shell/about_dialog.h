@@ -3,5 +3,9 @@
 
 #include <windows.h>
 
+namespace tarsik {
+
 // Shows it modally, owned by owner; any command closes it.
 void ShowAboutDialog(HWND owner);
+
+}  // namespace tarsik

@@ -1,11 +1,14 @@
 #include "destination_dialog.h"
 
+#include "ansi_text.h"
 #include "directory_field.h"
 #include "install_session.h"
 #include "messages.h"
 #include "path_checks.h"
 #include "resource_ids.h"
 #include "user_interface.h"
+
+namespace tarsik {
 
 namespace {
 
@@ -81,3 +84,5 @@ int RunDestinationDialog(HWND owner, const char* prompt) {
                                      reinterpret_cast<LPARAM>(&destination));
     return result == 1 ? 1 : 0;
 }
+
+}  // namespace tarsik

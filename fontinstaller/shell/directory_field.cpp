@@ -4,6 +4,8 @@
 #include "install_script.h"
 #include "resource_ids.h"
 
+namespace tarsik {
+
 void ShowDirectoryField(HWND dialog, const char* path) {
     HWND field = GetDlgItem(dialog, IDC_DIRECTORY);
     SendMessageW(field, EM_LIMITTEXT, kPathCapacity - 1, 0);
@@ -18,3 +20,5 @@ void ReadDirectoryField(HWND dialog, char* path) {
     GetDlgItemTextA(dialog, IDC_DIRECTORY, text, sizeof text);
     CopyWholeCharacters(path, kPathCapacity, text);
 }
+
+}  // namespace tarsik

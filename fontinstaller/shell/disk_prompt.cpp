@@ -1,10 +1,13 @@
 #include "disk_prompt.h"
 
+#include "ansi_text.h"
 #include "directory_field.h"
 #include "file_transfer.h"
 #include "install_session.h"
 #include "messages.h"
 #include "resource_ids.h"
+
+namespace tarsik {
 
 namespace {
 
@@ -75,3 +78,5 @@ HFILE RunDiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) {
                                      reinterpret_cast<LPARAM>(&prompt));
     return result > 0 ? static_cast<HFILE>(result) : HFILE_ERROR;
 }
+
+}  // namespace tarsik

@@ -7,6 +7,8 @@
 #include "install_script.h"
 #include "user_interface.h"
 
+namespace tarsik {
+
 // Shows the piece's disk label and file name and offers the session's
 // source directory. OK takes the typed directory as the new source
 // directory and opens the piece there in `mode`; when it does not open, a
@@ -14,3 +16,5 @@
 // when the user gave up (Cancel, the close box, or Exit, which also raises
 // the session's abort flag).
 HFILE RunDiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode);
+
+}  // namespace tarsik

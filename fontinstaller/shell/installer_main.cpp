@@ -5,6 +5,8 @@
 #include "resource_ids.h"
 #include "shell_ui.h"
 
+namespace tarsik {
+
 namespace {
 
 // Held while an installer runs: one installer at a time.
@@ -29,7 +31,7 @@ bool WindowsVersionSuffices() {
 }
 
 int RunMessageLoop(HINSTANCE instance) {
-    HACCEL accelerators = LoadAcceleratorsW(instance, L"CFINST");
+    HACCEL accelerators = LoadAcceleratorsA(instance, TARSIK_ACCELERATORS);
     MSG message;
     BOOL got;
     while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
@@ -71,3 +73,5 @@ int InstallerMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (running != nullptr) CloseHandle(running);
     return code;
 }
+
+}  // namespace tarsik

@@ -10,7 +10,7 @@
 #include "resource_ids.h"
 #include "user_interface.h"
 
-static_assert(IDC_ITEM_LIST == kItemListId, "the install driver reads the main dialog's list");
+namespace tarsik {
 
 ShellState g_shell;
 
@@ -249,3 +249,5 @@ void DrawBitmapAt(HDC dc, int x, int y, HBITMAP bitmap) {
     SelectObject(memory, previous);
     DeleteDC(memory);
 }
+
+}  // namespace tarsik

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+namespace tarsik {
+
 // Registers "cfinst" (a dialog class) and then "cfinst-Bk"; nonzero when the
 // second registration succeeds.
 int RegisterWindowClasses(HINSTANCE instance);
@@ -25,3 +27,5 @@ int DestroyInstallerWindows();
 
 // Copies the whole bitmap, at its own size, to (x, y).
 void DrawBitmapAt(HDC dc, int x, int y, HBITMAP bitmap);
+
+}  // namespace tarsik

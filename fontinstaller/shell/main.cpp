@@ -2,5 +2,5 @@
 #include "installer_main.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showState) {
-    return InstallerMain(instance, previousInstance, commandLine, showState);
+    return tarsik::InstallerMain(instance, previousInstance, commandLine, showState);
 }

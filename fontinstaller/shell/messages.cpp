@@ -4,6 +4,8 @@
 
 #include "message_ids.h"
 
+namespace tarsik {
+
 namespace {
 
 const wchar_t kFallbackCaption[] = L"VexaLab TT Font Installer";
@@ -116,3 +118,5 @@ void WidenInstallerText(wchar_t* out, int capacity, const char* text) {
     const TextArg arg = {text, kInstallerCodePage};
     FormatText(out, capacity, "%s", &arg, 1);
 }
+
+}  // namespace tarsik

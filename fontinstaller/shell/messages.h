@@ -12,6 +12,8 @@
 
 #include "shell_state.h"
 
+namespace tarsik {
+
 // The code page of the installer's own texts and of the install script.
 constexpr UINT kInstallerCodePage = 950;
 
@@ -43,3 +45,5 @@ void FormatMessageText(wchar_t* out, int capacity, int id, const char* arg1, con
 
 // Code page 950 text (an item name, a prompt) in UTF-16, cut like a message.
 void WidenInstallerText(wchar_t* out, int capacity, const char* text);
+
+}  // namespace tarsik

@@ -5,6 +5,8 @@
 
 #include "ansi_text.h"
 
+namespace tarsik {
+
 namespace {
 
 // The current directory of a drive (of any letter case); 0 when the drive
@@ -82,3 +84,5 @@ int IsValidDirectory(const char* path) {
     if (length > 0 && length < sizeof saved) SetCurrentDirectoryA(saved);
     return valid;
 }
+
+}  // namespace tarsik

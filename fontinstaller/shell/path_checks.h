@@ -5,6 +5,8 @@
 
 #include "install_script.h"
 
+namespace tarsik {
+
 // Makes `path` (capacity kPathCapacity) absolute, relative to the process's
 // current directory:
 //   empty            the current directory
@@ -25,3 +27,5 @@ void StripTrailingBackslash(char* path);
 // cannot be made current, and otherwise. The current directory is the same
 // afterwards.
 int IsValidDirectory(const char* path);
+
+}  // namespace tarsik

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace tarsik {
+
 // A message text: at most 255 bytes and a terminating NUL.
 constexpr int kTextCapacity = 256;
 
@@ -17,3 +19,5 @@ struct ShellState {
 };
 
 extern ShellState g_shell;
+
+}  // namespace tarsik

@@ -6,6 +6,8 @@
 #include "resource_ids.h"
 #include "space_box.h"
 
+namespace tarsik {
+
 namespace {
 
 ShellUi g_shellUi;
@@ -57,3 +59,5 @@ int ShellUi::AskDestination(HWND owner, const char* prompt) { return RunDestinat
 HFILE ShellUi::DiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) {
     return RunDiskPrompt(owner, piece, mode);
 }
+
+}  // namespace tarsik

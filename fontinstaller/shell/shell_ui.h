@@ -5,6 +5,8 @@
 
 #include "user_interface.h"
 
+namespace tarsik {
+
 class ShellUi final : public InstallerUi {
 public:
     void ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) override;
@@ -19,3 +21,5 @@ public:
 
 // Makes the process's one ShellUi the engine's interface.
 void UseShellUi();
+
+}  // namespace tarsik

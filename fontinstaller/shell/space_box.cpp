@@ -2,6 +2,8 @@
 
 #include "messages.h"
 
+namespace tarsik {
+
 // "VexaFont インストーラ" in code page 932 (Shift-JIS).
 const char kSpaceBoxCaption932[] = "VexaFont \x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x89";
 
@@ -12,3 +14,5 @@ void ShowSpaceMessage(HWND owner, const char* text) {
     WidenInstallerText(wideText, kTextCapacity, text);
     MessageBoxW(owner, wideText, caption, MB_OK | MB_ICONSTOP);
 }
+
+}  // namespace tarsik

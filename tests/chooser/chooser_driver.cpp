@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-namespace choosertest {
+namespace vexatest {
 namespace {
 
 std::function<void()> g_soon;
@@ -25,7 +25,7 @@ void RunSoon(const std::function<void()>& action) {
 
 }  // namespace
 
-INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& script) {
+INT_PTR RunChooser(orvane::ChooserWindow& chooser, const std::function<void(HWND)>& script) {
     bool ran = false;
     RunSoon([&chooser, &script, &ran] {
         HWND dialog = chooser.hwnd();
@@ -48,4 +48,4 @@ RECT ChildRect(HWND child) {
     return rect;
 }
 
-}  // namespace choosertest
+}  // namespace vexatest

@@ -9,16 +9,14 @@
 #include "chooser_window.h"
 #include "dialog_watch.h"
 
-namespace choosertest {
+namespace vexatest {
 
 // Shows `chooser` modally; once it is up, `script` runs inside the dialog's
 // message loop with the dialog's window. If the script leaves the dialog
 // open, it is cancelled. Returns what the dialog ended with.
-INT_PTR RunChooser(ChooserWindow& chooser, const std::function<void(HWND)>& script);
+INT_PTR RunChooser(orvane::ChooserWindow& chooser, const std::function<void(HWND)>& script);
 
 // The client rectangle of `child` in its parent's client coordinates.
 RECT ChildRect(HWND child);
 
-using vexatest::WindowText;
-
-}  // namespace choosertest
+}  // namespace vexatest

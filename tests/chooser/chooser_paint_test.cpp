@@ -13,7 +13,9 @@
 #include "chooser_window.h"
 #include "resource_ids.h"
 
-using choosertest::RunChooser;
+using namespace orvane;
+
+using vexatest::RunChooser;
 
 namespace {
 

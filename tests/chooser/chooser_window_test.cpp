@@ -13,9 +13,11 @@
 #include "resource_ids.h"
 #include "setup_path.h"
 
-using choosertest::ChildRect;
-using choosertest::RunChooser;
-using choosertest::WindowText;
+using namespace orvane;
+
+using vexatest::ChildRect;
+using vexatest::RunChooser;
+using vexatest::WindowText;
 
 namespace {
 

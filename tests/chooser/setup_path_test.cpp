@@ -7,6 +7,8 @@
 #include "chooser_texts.h"
 #include "setup_path.h"
 
+using namespace orvane;
+
 TEST(ComposeSetupPath, ReplacesTheProgramNameWithTheSuffix) {
     struct Case {
         const wchar_t* program;

@@ -20,6 +20,8 @@
 #include "scratch_dir.h"
 #include "text_files.h"
 
+using namespace velmora;
+
 using vexatest::DataBytes;
 using vexatest::DataFile;
 

@@ -19,6 +19,8 @@
 #include "scratch_dir.h"
 #include "text_files.h"
 
+using namespace velmora;
+
 namespace {
 
 std::function<void()> g_soon;

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "ansi_text.h"
 #include "file_transfer.h"
 #include "install_script.h"
 #include "install_session.h"
@@ -27,6 +28,8 @@
 #include "scripted_ui.h"
 #include "stdout_capture.h"
 #include "text_files.h"
+
+using namespace tarsik;
 
 using vexatest::Big5;
 using vexatest::ScratchDir;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ansi_text.h"
 #include "file_transfer.h"
 #include "install_script.h"
 #include "install_session.h"
@@ -20,6 +21,8 @@
 #include "scripted_ui.h"
 #include "stdout_capture.h"
 #include "text_files.h"
+
+using namespace tarsik;
 
 using vexatest::Big5;
 using vexatest::DataBytes;

@@ -17,6 +17,8 @@
 #include "text_files.h"
 #include "windows_family.h"
 
+using namespace tarsik;
+
 using testing::ElementsAre;
 using testing::IsEmpty;
 using vexatest::Big5;

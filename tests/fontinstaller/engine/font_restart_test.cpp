@@ -19,6 +19,8 @@
 #include "text_files.h"
 #include "windows_family.h"
 
+using namespace tarsik;
+
 using vexatest::RegistryRedirect;
 
 namespace {

@@ -10,9 +10,12 @@
 #include "install_session.h"
 #include "registry_redirect.h"
 #include "program_path.h"
+#include "resource_ids.h"
 #include "scratch_dir.h"
 #include "scripted_ui.h"
 #include "text_files.h"
+
+using namespace tarsik;
 
 using vexatest::FromUtf8;
 using vexatest::RegistryRedirect;
@@ -57,7 +60,7 @@ protected:
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr, nullptr,
                                  nullptr);
         list_ = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_MULTIPLESEL, 0, 0, 100, 100, owner_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kItemListId)), nullptr, nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ITEM_LIST)), nullptr, nullptr);
         ASSERT_NE(list_, nullptr);
     }
     void TearDown() override {
@@ -294,7 +297,7 @@ TEST_F(DriverTest, UnreadableSelectionShowsWarning4AndInstallsNothing) {
     // A single-selection list cannot report a multiple selection.
     DestroyWindow(list_);
     list_ = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 100, 100, owner_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kItemListId)), nullptr, nullptr);
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ITEM_LIST)), nullptr, nullptr);
     RunInstall(owner_, 1);
     EXPECT_EQ(ui_.WarningIds(), std::vector<int>{4});
     EXPECT_TRUE(Copied().empty());

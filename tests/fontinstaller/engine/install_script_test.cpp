@@ -3,10 +3,13 @@
 #include <cstring>
 #include <string>
 
+#include "ansi_text.h"
 #include "install_script.h"
 #include "scratch_dir.h"
 #include "stdout_capture.h"
 #include "text_files.h"
+
+using namespace tarsik;
 
 using vexatest::FromUtf8;
 using vexatest::ScratchDir;

@@ -5,6 +5,8 @@
 
 #include "install_session.h"
 
+using namespace tarsik;
+
 namespace {
 
 InstallScript MakeScript() {

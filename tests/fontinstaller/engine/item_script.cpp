@@ -6,7 +6,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "ansi_text.h"
 #include "text_files.h"
+
+using namespace tarsik;
 
 namespace vexatest {
 

@@ -15,14 +15,16 @@ namespace vexatest {
 void ResetScript(const std::string& sourceDir);
 
 // Appends one group of pieces (file names; every disk label "Disk 1").
-FileGroup AddGroup(std::initializer_list<const char*> fileNames, int compressed = 0);
+tarsik::FileGroup AddGroup(std::initializer_list<const char*> fileNames, int compressed = 0);
 
-InstallItem& AddMiscItem(const char* name, const FileGroup& files, const std::string& destDir, const char* group = "");
-InstallItem& AddFontItem(const char* name, const FileGroup& files, const char* fontName);
-InstallItem& AddEudcItem(const char* name, const FileGroup& files, const char* fontName,
-                         std::initializer_list<const char*> linkNames);
-InstallItem& AddTableItem(const char* name, const FileGroup& files, const std::string& destDir, const char* userKey,
-                          const char* layoutText, const char* layoutFile, const char* imeFile);
+tarsik::InstallItem& AddMiscItem(const char* name, const tarsik::FileGroup& files, const std::string& destDir,
+                                 const char* group = "");
+tarsik::InstallItem& AddFontItem(const char* name, const tarsik::FileGroup& files, const char* fontName);
+tarsik::InstallItem& AddEudcItem(const char* name, const tarsik::FileGroup& files, const char* fontName,
+                                 std::initializer_list<const char*> linkNames);
+tarsik::InstallItem& AddTableItem(const char* name, const tarsik::FileGroup& files, const std::string& destDir,
+                                  const char* userKey, const char* layoutText, const char* layoutFile,
+                                  const char* imeFile);
 
 // chosenDir := dir, and the registration prefix recomputed from it.
 void ChooseDestination(const std::string& dir);

@@ -14,6 +14,8 @@
 #include "stdout_capture.h"
 #include "text_files.h"
 
+using namespace tarsik;
+
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;

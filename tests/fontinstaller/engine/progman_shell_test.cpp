@@ -18,6 +18,8 @@
 #include "stdout_capture.h"
 #include "text_files.h"
 
+using namespace tarsik;
+
 using testing::HasSubstr;
 
 namespace {

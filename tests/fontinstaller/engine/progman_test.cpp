@@ -14,6 +14,8 @@
 #include "scripted_ui.h"
 #include "stdout_capture.h"
 
+using namespace tarsik;
+
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;

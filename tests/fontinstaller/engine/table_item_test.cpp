@@ -12,6 +12,8 @@
 #include "scripted_ui.h"
 #include "text_files.h"
 
+using namespace tarsik;
+
 using testing::ElementsAre;
 using testing::IsEmpty;
 using vexatest::RegistryRedirect;

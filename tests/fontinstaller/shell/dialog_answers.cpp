@@ -1,6 +1,6 @@
 #include "dialog_answers.h"
 
-namespace shelltest {
+namespace vexatest {
 
 namespace {
 
@@ -36,4 +36,4 @@ Responder Answer(std::vector<Shown>* seen, int button, const char* typed) {
     };
 }
 
-}  // namespace shelltest
+}  // namespace vexatest

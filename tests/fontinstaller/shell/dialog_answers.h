@@ -11,10 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace shelltest {
-
-using vexatest::Responder;
-using vexatest::RespondToDialogs;
+namespace vexatest {
 
 // What a dialog (of any process) shows: its caption, control 100 or else a
 // box's message, and control 101 in the system code page.
@@ -28,4 +25,4 @@ Shown Read(HWND dialog);
 // 101, and presses `button`.
 Responder Answer(std::vector<Shown>* seen, int button, const char* typed = nullptr);
 
-}  // namespace shelltest
+}  // namespace vexatest

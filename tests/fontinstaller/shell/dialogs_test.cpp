@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ansi_text.h"
 #include "destination_dialog.h"
 #include "dialog_answers.h"
 #include "disk_prompt.h"
@@ -18,8 +19,10 @@
 #include "shell_ui.h"
 #include "text_files.h"
 
-using shelltest::Answer;
-using shelltest::Shown;
+using namespace tarsik;
+
+using vexatest::Answer;
+using vexatest::Shown;
 
 namespace {
 
@@ -44,9 +47,9 @@ protected:
     std::vector<Shown> Answering(const std::vector<std::pair<const char*, int>>& answers,
                                  const std::function<void()>& code) {
         std::vector<Shown> seen;
-        std::vector<shelltest::Responder> responders;
+        std::vector<vexatest::Responder> responders;
         for (const auto& [typed, button] : answers) responders.push_back(Answer(&seen, button, typed));
-        shelltest::RespondToDialogs(code, responders);
+        vexatest::RespondToDialogs(code, responders);
         return seen;
     }
 

@@ -23,9 +23,11 @@
 #include "shell_ui.h"
 #include "text_files.h"
 
-using shelltest::Answer;
-using shelltest::Shown;
+using namespace tarsik;
+
+using vexatest::Answer;
 using vexatest::RegistryRedirect;
+using vexatest::Shown;
 
 namespace {
 
@@ -94,14 +96,14 @@ protected:
     }
     // The installer's exit code with the steps and responders; -1 when not
     // every step ran.
-    int Run(std::vector<Step> steps, std::vector<shelltest::Responder> responders = {}) {
+    int Run(std::vector<Step> steps, std::vector<vexatest::Responder> responders = {}) {
         g_steps = std::move(steps);
         g_next = 0;
         g_started = GetTickCount();
         UINT_PTR timer = SetTimer(nullptr, 0, 40, RunStep);
         int code = -2;
-        shelltest::RespondToDialogs([&] { code = InstallerMain(GetModuleHandleW(nullptr), nullptr, nullptr, 0); },
-                                    std::move(responders));
+        vexatest::RespondToDialogs([&] { code = InstallerMain(GetModuleHandleW(nullptr), nullptr, nullptr, 0); },
+                                   std::move(responders));
         KillTimer(nullptr, timer);
         return g_next == g_steps.size() ? code : -1;
     }

@@ -8,6 +8,8 @@
 #include "messages.h"
 #include "text_files.h"
 
+using namespace tarsik;
+
 namespace {
 
 std::string Repeat(const std::string& text, int times) {

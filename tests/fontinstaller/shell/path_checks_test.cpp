@@ -7,10 +7,13 @@
 #include <cstring>
 #include <string>
 
+#include "ansi_text.h"
 #include "install_script.h"
 #include "path_checks.h"
 #include "scratch_dir.h"
 #include "text_files.h"
+
+using namespace tarsik;
 
 namespace {
 

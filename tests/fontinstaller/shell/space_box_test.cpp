@@ -4,6 +4,8 @@
 #include "space_box.h"
 #include "text_files.h"
 
+using namespace tarsik;
+
 namespace {
 
 // The caption is stored in code page 932 but must read the same on every

@@ -36,7 +36,7 @@ std::vector<HWND> Windows(DWORD processId, const wchar_t* cls, const wchar_t* ca
             wchar_t cls[32] = {};
             GetClassNameW(window, cls, 32);
             if ((!s->processId || owner == s->processId) && !lstrcmpW(cls, s->cls) && IsWindowVisible(window) &&
-                (!s->caption || shelltest::Read(window).caption == s->caption))
+                (!s->caption || vexatest::Read(window).caption == s->caption))
                 s->found.push_back(window);
             return TRUE;
         },
@@ -144,12 +144,12 @@ TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     Press(destination, IDOK);
     HWND prompt = WaitFor(installer, L"#32770", L"安裝HalvexSorvel字型Win95'");
     ASSERT_NE(prompt, nullptr);
-    EXPECT_EQ(shelltest::Read(prompt).text, L"請放入 第二片 或將含有 HMONO.TT2 之磁片放入...");
+    EXPECT_EQ(vexatest::Read(prompt).text, L"請放入 第二片 或將含有 HMONO.TT2 之磁片放入...");
     SetDlgItemTextW(prompt, 101, Wide(disk2).c_str());
     Press(prompt, IDOK);
     HWND done = WaitFor(installer, L"#32770", kCaption);
     ASSERT_NE(done, nullptr);
-    EXPECT_EQ(shelltest::Read(done).text, L"安裝完成 ! 謝謝您使用合法之Halvex字型軟體 。");
+    EXPECT_EQ(vexatest::Read(done).text, L"安裝完成 ! 謝謝您使用合法之Halvex字型軟體 。");
     Press(done, IDOK);
     Sleep(300);
     Press(main, IDCANCEL);
@@ -172,7 +172,7 @@ TEST(TarsikExe, MissingScriptIsReportedWithoutAWindow) {
     DWORD installer = disc.Start();
     HWND box = WaitFor(installer, L"#32770", kCaption);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(shelltest::Read(box).text, L"找不到起始設定檔案 !");
+    EXPECT_EQ(vexatest::Read(box).text, L"找不到起始設定檔案 !");
     EXPECT_TRUE(Windows(installer, L"cfinst").empty() && Windows(installer, L"cfinst-Bk").empty());
     Press(box, IDOK);
     EXPECT_EQ(disc.ExitCode(0), 0);

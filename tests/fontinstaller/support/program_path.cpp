@@ -4,6 +4,8 @@
 
 #include "install_script.h"
 
+using namespace tarsik;
+
 namespace vexatest {
 
 namespace {

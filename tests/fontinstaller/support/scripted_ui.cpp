@@ -1,6 +1,9 @@
 #include "scripted_ui.h"
 
+#include "ansi_text.h"
 #include "file_transfer.h"
+
+using namespace tarsik;
 
 namespace vexatest {
 

@@ -22,7 +22,7 @@ struct UiEvent {
     HWND owner = nullptr;
 };
 
-class ScriptedUi : public InstallerUi {
+class ScriptedUi : public tarsik::InstallerUi {
 public:
     // Installs itself as the engine's interface; restores none on exit.
     ScriptedUi();
@@ -53,7 +53,7 @@ public:
     int busyDepth = 0;
     // Called when the disk prompt opens, before its answer is taken: lets a
     // test change the world while the engine waits for the user.
-    std::function<void(const SourcePiece&)> onDiskPrompt;
+    std::function<void(const tarsik::SourcePiece&)> onDiskPrompt;
 
     void ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) override;
     void ShowBox(HWND owner, const char* text) override;
@@ -62,7 +62,7 @@ public:
     void ClearStatus() override;
     void SetBusyCursor(int on) override;
     int AskDestination(HWND owner, const char* prompt) override;
-    HFILE DiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) override;
+    HFILE DiskPrompt(HWND owner, const tarsik::SourcePiece& piece, tarsik::OpenMode mode) override;
 
 private:
     enum AnswerKind { Directory, Cancel, Exit, AsOffered };

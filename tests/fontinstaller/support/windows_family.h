@@ -15,8 +15,8 @@ inline DWORD WINAPI WindowsNt() { return 0x23F00206; }
 
 class WindowsFamily {
 public:
-    explicit WindowsFamily(VersionSource version) { SetVersionSource(version); }
-    ~WindowsFamily() { SetVersionSource(nullptr); }
+    explicit WindowsFamily(tarsik::VersionSource version) { tarsik::SetVersionSource(version); }
+    ~WindowsFamily() { tarsik::SetVersionSource(nullptr); }
     WindowsFamily(const WindowsFamily&) = delete;
     WindowsFamily& operator=(const WindowsFamily&) = delete;
 };
