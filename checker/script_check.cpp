@@ -297,7 +297,7 @@ void ScriptChecker::Run() {
                "loaded as the installer reads it (code page " + std::to_string(GetACP()) +
                    "): " + std::to_string(s.miscItemCount) + " Misc, " + std::to_string(s.fontItemCount) + " Fonts, " +
                    std::to_string(s.eudcItemCount) + " TTEs, " + std::to_string(s.tableItemCount) + " Tbls items; " +
-                   std::to_string(s.piecesUsed) + " pieces");
+                   std::to_string(s.piecesUsed) + (s.piecesUsed == 1 ? " piece" : " pieces"));
     if (scratch_.path().empty()) {
         report_.Error(file_, "", "no scratch folder for the expanded files: the files were not checked");
         return;
