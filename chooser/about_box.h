@@ -1,5 +1,6 @@
 // The About box (template 100): icon, version line and OK. It has no
-// behaviour of its own beyond ending on OK, Escape or its close box.
+// behaviour of its own beyond the base's: it ends on OK, Escape or its close
+// box.
 #pragma once
 #include "dialog_base.h"
 
@@ -7,11 +8,9 @@ namespace orvane {
 
 class AboutBox : public DialogBase {
 public:
-    // Shows the box modally over `owner`; returns when it has been closed.
-    INT_PTR Run(HINSTANCE instance, HWND owner);
-
-protected:
-    INT_PTR DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The box over `owner`; DoModal shows it and returns when it has been
+    // closed.
+    AboutBox(HINSTANCE instance, HWND owner);
 };
 
 }  // namespace orvane

@@ -17,36 +17,21 @@ bool IsChoice(int id) { return id >= IDC_CHOICE_NODI && id <= IDC_CHOICE_BITAO; 
 
 }  // namespace
 
-ChooserWindow::ChooserWindow(HINSTANCE instance) {
-    instance_ = instance;
+ChooserWindow::ChooserWindow(HINSTANCE instance) : DialogBase(instance, IDD_CHOOSER, nullptr) {
     icon_ = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-INT_PTR ChooserWindow::Run(HWND owner) { return RunModal(instance_, IDD_CHOOSER, owner); }
-
-INT_PTR ChooserWindow::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+MessageResult ChooserWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
     case WM_PAINT:
         OnPaint();
-        return TRUE;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return OnControlColour(message, wParam, lParam);
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
     case WM_SYSCOMMAND:
         return OnSysCommand(wParam);
     case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(icon_);
+        return reinterpret_cast<LRESULT>(icon_);
     default:
-        return FALSE;
+        return DialogBase::OnMessage(message, wParam, lParam);
     }
 }
 
@@ -168,29 +153,25 @@ void ChooserWindow::OnPaint() {
     EndPaint(hwnd_, &paint);
 }
 
-INT_PTR ChooserWindow::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
+MessageResult ChooserWindow::OnControlColour(UINT message, HDC dc, HWND control) {
     // The default colours are worked out and then set aside: every control
     // draws transparently on white.
-    DefWindowProcW(hwnd_, message, wParam, lParam);
-    SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-    return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+    DefWindowProcW(hwnd_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
 }
 
-BOOL ChooserWindow::OnCommand(WORD id, WORD code) {
+MessageResult ChooserWindow::OnCommand(WORD id, WORD code, HWND control) {
     if (IsChoice(id)) {
         if (code == BN_CLICKED) OnChoiceClicked(id);
-        return TRUE;
+        return 0;
     }
-    switch (id) {
-    case IDOK:
+    if (id == IDOK) {
         OnOK();
-        return TRUE;
-    case IDCANCEL:
-        OnCancel();
-        return TRUE;
-    default:
-        return FALSE;
+        return 0;
     }
+    // Cancel, Escape and the close box end the chooser as the base does.
+    return DialogBase::OnCommand(id, code, control);
 }
 
 void ChooserWindow::OnChoiceClicked(int id) {
@@ -227,15 +208,13 @@ void ChooserWindow::OnOK() {
     EndDialog(hwnd_, IDOK);
 }
 
-void ChooserWindow::OnCancel() { EndDialog(hwnd_, IDCANCEL); }
-
-BOOL ChooserWindow::OnSysCommand(WPARAM command) {
+MessageResult ChooserWindow::OnSysCommand(WPARAM command) {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
-        AboutBox about;
-        about.Run(instance_, hwnd_);
-        return TRUE;
+        AboutBox about(instance_, hwnd_);
+        about.DoModal();
+        return 0;
     }
-    return FALSE;
+    return kNotHandled;
 }
 
 }  // namespace orvane

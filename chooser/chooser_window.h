@@ -5,27 +5,29 @@
 #include "dialog_base.h"
 #include "chooser_layout.h"
 #include "picture_pane.h"
+#include "resource_ids.h"
 
 namespace orvane {
 
 class ChooserWindow : public DialogBase {
 public:
-    // Loads the program icon from `instance`, which also holds the templates
-    // and pictures.
+    // The chooser from template 102, with no owner. Loads the program icon
+    // from `instance`, which also holds the templates and pictures. DoModal
+    // returns IDOK after a setup program was started, IDCANCEL otherwise, -1
+    // if it could not be shown.
     explicit ChooserWindow(HINSTANCE instance);
-
-    // Runs the chooser modally (template 102); returns IDOK after a setup
-    // program was started, IDCANCEL otherwise, -1 if it could not be shown.
-    INT_PTR Run(HWND owner);
 
     int selectedId() const { return selectedId_; }
     HICON icon() const { return icon_; }
 
 protected:
-    INT_PTR DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+    MessageResult OnCommand(WORD id, WORD code, HWND control) override;
+    // Every control draws transparently on white.
+    MessageResult OnControlColour(UINT message, HDC dc, HWND control) override;
 
 private:
-    BOOL OnInitDialog();
     void AddAboutItem();
     void CentreInWorkArea();
     void CreatePanes();
@@ -33,14 +35,11 @@ private:
     void PlaceControls();
 
     void OnPaint();
-    INT_PTR OnControlColour(UINT message, WPARAM wParam, LPARAM lParam);
-    BOOL OnCommand(WORD id, WORD code);
     void OnChoiceClicked(int id);
     void OnOK();
-    void OnCancel();
-    BOOL OnSysCommand(WPARAM command);
+    MessageResult OnSysCommand(WPARAM command);
 
-    int selectedId_ = 1000;
+    int selectedId_ = IDC_CHOICE_NODI;
     HICON icon_ = nullptr;
     PicturePane panes_[kPaneCount];
 };

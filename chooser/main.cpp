@@ -3,6 +3,6 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     orvane::ChooserWindow chooser(instance);
-    chooser.Run(nullptr);
+    chooser.DoModal();
     return 0;
 }

@@ -25,16 +25,21 @@ set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(${VEXA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # vexa_add_gtest(NAME name SOURCES ... [LIBS ...] [LOCALE loc] [ENV ...]
-#                [TIMEOUT s] [RUN_SERIAL] [OWN_MAIN] [ALSO_LOCALES loc...])
+#                [TIMEOUT s] [RUN_SERIAL] [OWN_MAIN] [ALSO_LOCALES loc...]
+#                [PROGRAM_ONLY])
 # One GoogleTest program, registered as one CTest test that runs it under
 # Wine with the given locale (en_US.UTF-8, code page 1252, when none), and
-# once more, as NAME.<locale>, for each of ALSO_LOCALES.
+# once more, as NAME.<locale>, for each of ALSO_LOCALES. PROGRAM_ONLY builds
+# the program alone, for a caller that registers its own way of running it.
 function(vexa_add_gtest)
-  cmake_parse_arguments(T "RUN_SERIAL;OWN_MAIN" "NAME;LOCALE;TIMEOUT" "SOURCES;LIBS;ENV;LABELS;ALSO_LOCALES" ${ARGN})
+  cmake_parse_arguments(T "RUN_SERIAL;OWN_MAIN;PROGRAM_ONLY" "NAME;LOCALE;TIMEOUT" "SOURCES;LIBS;ENV;LABELS;ALSO_LOCALES" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} vexa_test_support GTest::gmock)
   if(NOT T_OWN_MAIN)
     target_link_libraries(${T_NAME} PRIVATE GTest::gmock_main)
+  endif()
+  if(T_PROGRAM_ONLY)
+    return()
   endif()
   if(NOT T_LOCALE)
     set(T_LOCALE en_US.UTF-8)

@@ -9,6 +9,16 @@ namespace {
 DialogBase* g_running = nullptr;
 HHOOK g_filter = nullptr;
 
+// WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC: the requests for a control's colours.
+bool IsControlColourRequest(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
+
+// The messages other than WM_INITDIALOG whose result a dialog procedure
+// returns as its own value.
+bool ReturnsResultItself(UINT message) {
+    return IsControlColourRequest(message) || message == WM_COMPAREITEM || message == WM_VKEYTOITEM ||
+           message == WM_CHARTOITEM || message == WM_QUERYDRAGICON;
+}
+
 }  // namespace
 
 INT_PTR DialogBase::DoModal() {
@@ -44,18 +54,24 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     // Messages before WM_INITDIALOG (WM_SETFONT and the like) get the default.
     if (self == nullptr) return FALSE;
-    INT_PTR result = self->DialogMessage(message, wParam, lParam);
+    MessageResult result = self->OnMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
     }
-    return result;
+    if (!result) return FALSE;
+    // The dialog rule: these messages take their result as the procedure's
+    // own; every other one that was handled returns TRUE, its result in
+    // DWLP_MSGRESULT.
+    if (ReturnsResultItself(message)) return static_cast<INT_PTR>(*result);
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, *result);
+    return TRUE;
 }
 
 BOOL DialogBase::Initialise() {
     RECT before = {}, after = {};
     GetWindowRect(hwnd_, &before);
-    BOOL result = OnInitialise();
+    BOOL result = OnInitDialog();
     if (hwnd_ != nullptr && parent_ == nullptr && GetWindowRect(hwnd_, &after) && EqualRect(&before, &after))
         CentreOnScreen();
     return result;
@@ -74,34 +90,29 @@ void DialogBase::CentreOnScreen() {
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-INT_PTR DialogBase::Answer(LRESULT result) {
-    SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
-    return TRUE;
+MessageResult DialogBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsControlColourRequest(message))
+        return OnControlColour(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    if (message == WM_COMMAND) return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    return kNotHandled;
 }
 
-INT_PTR DialogBase::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (IsControlColourRequest(message)) return OnControlColour(message, wParam, lParam);
-    if (message == WM_COMMAND) return OnCommand(wParam, lParam);
-    return FALSE;
+MessageResult DialogBase::OnControlColour(UINT message, HDC dc, HWND control) {
+    // The control's answer is the brush; 0 leaves the system's colours.
+    if (control == nullptr || control == hwnd_) return kNotHandled;
+    return SendMessageA(control, kReflectedBase + message, reinterpret_cast<WPARAM>(dc),
+                        reinterpret_cast<LPARAM>(control));
 }
 
-INT_PTR DialogBase::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND control = reinterpret_cast<HWND>(lParam);
-    // A colour brush is the answer itself, not a DWLP_MSGRESULT; 0 leaves the
-    // system's colours.
-    if (control == nullptr || control == hwnd_) return FALSE;
-    return static_cast<INT_PTR>(SendMessageA(control, kReflectedBase + message, wParam, lParam));
-}
-
-INT_PTR DialogBase::OnCommand(WPARAM wParam, LPARAM lParam) {
-    HWND control = reinterpret_cast<HWND>(lParam);
-    if (control != nullptr && SendMessageA(control, kReflectedBase + WM_COMMAND, wParam, lParam) != 0) return TRUE;
-    const WORD id = LOWORD(wParam);
+MessageResult DialogBase::OnCommand(WORD id, WORD code, HWND control) {
+    if (control != nullptr && SendMessageA(control, kReflectedBase + WM_COMMAND, MAKEWPARAM(id, code),
+                                           reinterpret_cast<LPARAM>(control)) != 0)
+        return 0;
     if (id == IDOK || id == IDCANCEL) {
         EndDialog(hwnd_, id);
-        return TRUE;
+        return 0;
     }
-    return FALSE;
+    return kNotHandled;
 }
 
 }  // namespace velmora

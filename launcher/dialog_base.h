@@ -4,8 +4,13 @@
 // requests and notifications of a control are first offered back to the
 // control itself (reflected), IDOK and IDCANCEL end the dialog, and a modal
 // dialog that did not place itself while it initialised is centred.
+// Its twin is the chooser's DialogBase (chooser/dialog_base.h): the same
+// names, defaults and result rule, without reflection, the modal loop's
+// message filter and the centring, which only the launcher needs.
 #pragma once
 #include <windows.h>
+
+#include <optional>
 
 namespace velmora {
 
@@ -14,10 +19,11 @@ namespace velmora {
 // A nonzero answer means the control handled it (for colours: the brush).
 constexpr UINT kReflectedBase = WM_APP + 0x1000;
 
-// WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC: the requests for a control's colours.
-constexpr bool IsControlColourRequest(UINT message) {
-    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-}
+// What a message handler gives back: the message's result, as a window
+// procedure would return it, or kNotHandled for the dialog manager's default
+// processing. The dialog procedure hands the result on by the dialog rule.
+using MessageResult = std::optional<LRESULT>;
+inline constexpr std::nullopt_t kNotHandled = std::nullopt;
 
 class DialogBase {
 public:
@@ -34,21 +40,19 @@ public:
     int templateId() const { return templateId_; }
 
 protected:
-    // One message; answers as a dialog procedure does (FALSE: the dialog
-    // manager's default processing). Derived classes handle theirs and pass
-    // the rest down.
-    virtual INT_PTR DialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // One message other than WM_INITDIALOG. Derived classes handle theirs
+    // and pass the rest down.
+    virtual MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // WM_INITDIALOG; TRUE gives the focus to the first tab stop.
-    virtual BOOL OnInitialise() { return TRUE; }
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // WM_COMMAND: a control's notification is offered back to the control
+    // first; IDOK and IDCANCEL end the dialog with their id.
+    virtual MessageResult OnCommand(WORD id, WORD code, HWND control);
+    // WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC, a request for a control's
+    // colours: offered back to the control, whose answer is the brush.
+    virtual MessageResult OnControlColour(UINT message, HDC dc, HWND control);
     // Sees every message of the dialog's modal loop before it is dispatched.
     virtual void PreTranslateMessage(const MSG&) {}
-
-    // Answers a message whose result the dialog manager takes from
-    // DWLP_MSGRESULT.
-    INT_PTR Answer(LRESULT result);
-    // The default processing of a control's colour request and of WM_COMMAND.
-    INT_PTR OnControlColour(UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnCommand(WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
 

@@ -12,8 +12,8 @@ constexpr WORD kBmpSignature = 0x4D42;  // "BM"
 constexpr DWORD kFileHeaderSize = 14;
 constexpr DWORD kInfoHeaderSize = 40;
 constexpr DWORD kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
-constexpr size_t kMaxColors = 256;
-constexpr size_t kColorTableCapacity = kMaxColors * sizeof(RGBQUAD);
+constexpr size_t kMaxColours = 256;
+constexpr size_t kColourTableCapacity = kMaxColours * sizeof(RGBQUAD);
 // Every size the image works with must fit a signed 32-bit number: GDI
 // takes them as int.
 constexpr uint64_t kMaxSize = INT32_MAX;
@@ -66,7 +66,7 @@ const char* CheckHeaders(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& i
     // decoded by sizes that nothing here has checked.
     const bool masks = info.biCompression == BI_BITFIELDS && (info.biBitCount == 16 || info.biBitCount == 32);
     if (info.biCompression != BI_RGB && !masks) return "Error:compressed BMP not supported\n";
-    if (info.biClrUsed > kMaxColors) return "Error:colour table too large\n";
+    if (info.biClrUsed > kMaxColours) return "Error:colour table too large\n";
 
     uint64_t height = info.biHeight < 0 ? -static_cast<int64_t>(info.biHeight) : info.biHeight;
     uint64_t rowSize = PaddedRowSize(static_cast<uint64_t>(info.biWidth), info.biBitCount);
@@ -77,8 +77,8 @@ const char* CheckHeaders(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& i
     if (file.bfSize <= file.bfOffBits) return "Error:no pixel data\n";
     if (file.bfSize - file.bfOffBits < *rowsSize) return "Error:pixel data shorter than the rows\n";
 
-    uint64_t colors = info.biClrUsed != 0 ? info.biClrUsed : (info.biBitCount <= 8 ? 1u << info.biBitCount : 0);
-    uint64_t tableSize = colors * sizeof(RGBQUAD) + (masks ? 3 * sizeof(DWORD) : 0);
+    uint64_t colours = info.biClrUsed != 0 ? info.biClrUsed : (info.biBitCount <= 8 ? 1u << info.biBitCount : 0);
+    uint64_t tableSize = colours * sizeof(RGBQUAD) + (masks ? 3 * sizeof(DWORD) : 0);
     if (kHeadersSize + tableSize > file.bfOffBits) return "Error:colour table runs into the pixel data\n";
     return nullptr;
 }
@@ -114,13 +114,13 @@ bool DibImage::AllocateBits(size_t size) {
     return bits_ != nullptr;
 }
 
-LONG DibImage::Width() const { return info_ ? Info()->bmiHeader.biWidth : 0; }
+LONG DibImage::Width() const { return info_ ? info()->bmiHeader.biWidth : 0; }
 
-LONG DibImage::Height() const { return info_ ? Info()->bmiHeader.biHeight : 0; }
+LONG DibImage::Height() const { return info_ ? info()->bmiHeader.biHeight : 0; }
 
-WORD DibImage::BitCount() const { return info_ ? Info()->bmiHeader.biBitCount : 0; }
+WORD DibImage::BitCount() const { return info_ ? info()->bmiHeader.biBitCount : 0; }
 
-int DibImage::ColorTableEntries() const {
+int DibImage::ColourTableEntries() const {
     switch (BitCount()) {
     case 1:
         return 2;
@@ -133,14 +133,14 @@ int DibImage::ColorTableEntries() const {
     }
 }
 
-int DibImage::NumColors() const {
+int DibImage::NumColours() const {
     if (!info_) return 0;
-    const BITMAPINFOHEADER& header = Info()->bmiHeader;
+    const BITMAPINFOHEADER& header = info()->bmiHeader;
     if (header.biClrUsed != 0) return static_cast<int>(header.biClrUsed);
     return header.biBitCount < 31 ? 1 << header.biBitCount : 0;
 }
 
-const RGBQUAD* DibImage::ColorTable() const {
+const RGBQUAD* DibImage::ColourTable() const {
     return info_ ? reinterpret_cast<const RGBQUAD*>(info_.get() + kInfoHeaderSize) : nullptr;
 }
 
@@ -198,18 +198,18 @@ bool DibImage::MakePalette() {
     }
     if (!info_ || BitCount() > 8) return false;
     // Never more entries than the colour table holds.
-    const int colors = NumColors();
+    const int colours = NumColours();
     const size_t tableEntries = (infoSize_ - kInfoHeaderSize) / sizeof(RGBQUAD);
-    if (colors <= 0 || static_cast<size_t>(colors) > tableEntries) return false;
+    if (colours <= 0 || static_cast<size_t>(colours) > tableEntries) return false;
 
-    const size_t bytes = sizeof(LOGPALETTE) + (colors - 1) * sizeof(PALETTEENTRY);
+    const size_t bytes = sizeof(LOGPALETTE) + (colours - 1) * sizeof(PALETTEENTRY);
     std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[bytes]());
     if (!block) return false;
     LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(block.get());
     logical->palVersion = 0x300;
-    logical->palNumEntries = static_cast<WORD>(colors);
-    const RGBQUAD* table = ColorTable();
-    for (int i = 0; i < colors; ++i) {
+    logical->palNumEntries = static_cast<WORD>(colours);
+    const RGBQUAD* table = ColourTable();
+    for (int i = 0; i < colours; ++i) {
         logical->palPalEntry[i].peRed = table[i].rgbRed;
         logical->palPalEntry[i].peGreen = table[i].rgbGreen;
         logical->palPalEntry[i].peBlue = table[i].rgbBlue;
@@ -234,7 +234,7 @@ void DibImage::RestoreAfterDrawing(HDC dc, HPALETTE previous) const {
 void DibImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
     HPALETTE previous = SelectForDrawing(dc);
     if (info_ && bits_) {
-        StretchDIBits(dc, x, y, width, height, 0, 0, Width(), Height(), bits_.get(), Info(), DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(dc, x, y, width, height, 0, 0, Width(), Height(), bits_.get(), info(), DIB_RGB_COLORS, SRCCOPY);
     }
     RestoreAfterDrawing(dc, previous);
 }
@@ -249,7 +249,7 @@ int DibImage::Paint(HDC dc, const RECT& destination, const RECT& source) const {
         lines =
             SetDIBitsToDevice(dc, destination.left, destination.top, destination.right - destination.left,
                               destination.bottom - destination.top, source.left, height - source.bottom, 0,
-                              static_cast<UINT>(height < 0 ? -height : height), bits_.get(), Info(), DIB_RGB_COLORS);
+                              static_cast<UINT>(height < 0 ? -height : height), bits_.get(), info(), DIB_RGB_COLORS);
     }
     RestoreAfterDrawing(dc, previous);
     return lines;
@@ -283,9 +283,9 @@ bool DibImage::ReadFrom(HANDLE file) {
     if (const char* reason = CheckHeaders(fileHeader, header, &rowsSize)) return Fail(reason);
 
     // Header and room for 256 colours; what the file does not fill stays 0.
-    if (!AllocateInfo(kInfoHeaderSize + kColorTableCapacity)) return Fail("Error:out of memory\n");
+    if (!AllocateInfo(kInfoHeaderSize + kColourTableCapacity)) return Fail("Error:out of memory\n");
     std::memcpy(info_.get(), &header, sizeof header);
-    ReadUpTo(file, info_.get() + kInfoHeaderSize, kColorTableCapacity);
+    ReadUpTo(file, info_.get() + kInfoHeaderSize, kColourTableCapacity);
 
     // Never more than the file holds, however large bfSize claims to be.
     uint64_t dataSize = fileHeader.bfSize - fileHeader.bfOffBits;
@@ -319,7 +319,7 @@ bool DibImage::SaveFile(const char* path) {
 
 bool DibImage::WriteTo(HANDLE file) {
     if (!info_ || !bits_) return false;
-    const uint64_t tableSize = kInfoHeaderSize + ColorTableEntries() * sizeof(RGBQUAD);
+    const uint64_t tableSize = kInfoHeaderSize + ColourTableEntries() * sizeof(RGBQUAD);
     const LONG height = Height();
     const uint64_t rowsSize = PaddedRowSize(static_cast<uint64_t>(Width()), BitCount()) *
                               (height < 0 ? -static_cast<int64_t>(height) : height);

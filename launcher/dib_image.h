@@ -3,7 +3,7 @@
 // padded to 4 bytes), and a logical palette for pictures of 8 bits or fewer.
 // Loads from bitmap resources and BMP files, draws scaled or unscaled, and
 // writes BMP files. Every failure answers false and leaves the image empty;
-// the reason is kept in FailureText() and never shown.
+// the reason is kept in failureText() and never shown.
 #pragma once
 #include <windows.h>
 
@@ -46,17 +46,17 @@ public:
     LONG Height() const;  // negative for rows stored top-down
     WORD BitCount() const;
     // 2, 16 or 256 for 1, 4 or 8 bits per pixel; 0 otherwise.
-    int ColorTableEntries() const;
+    int ColourTableEntries() const;
     // biClrUsed, or 2 to the power of the bit count when that is 0.
-    int NumColors() const;
-    const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(info_.get()); }
-    const RGBQUAD* ColorTable() const;
-    const BYTE* Bits() const { return bits_.get(); }
-    HPALETTE Palette() const { return palette_; }
+    int NumColours() const;
+    const BITMAPINFO* info() const { return reinterpret_cast<const BITMAPINFO*>(info_.get()); }
+    const RGBQUAD* ColourTable() const;
+    const BYTE* bits() const { return bits_.get(); }
+    HPALETTE palette() const { return palette_; }
     // Bytes held in the header block and in the pixel rows.
-    size_t InfoSize() const { return infoSize_; }
-    size_t BitsSize() const { return bitsSize_; }
-    const char* FailureText() const { return failure_; }
+    size_t infoSize() const { return infoSize_; }
+    size_t bitsSize() const { return bitsSize_; }
+    const char* failureText() const { return failure_; }
 
 private:
     void FreeInfoAndBits();

@@ -10,14 +10,14 @@ LauncherDialog::LauncherDialog(const LauncherApp& app, int templateId)
       app_(app),
       icon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELMORA))) {}
 
-INT_PTR LauncherDialog::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+MessageResult LauncherDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         return OnPaint();
     case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(icon_);
+        return reinterpret_cast<LRESULT>(icon_);
     default:
-        return PictureDialog::DialogMessage(message, wParam, lParam);
+        return PictureDialog::OnMessage(message, wParam, lParam);
     }
 }
 
@@ -29,7 +29,7 @@ void LauncherDialog::BindItems() {
     }
 }
 
-BOOL LauncherDialog::OnInitialise() {
+BOOL LauncherDialog::OnInitDialog() {
     BindItems();
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
@@ -69,11 +69,11 @@ void LauncherDialog::PreTranslateMessage(const MSG& message) {
     }
 }
 
-INT_PTR LauncherDialog::OnPaint() {
-    if (!IsIconic(hwnd_)) return FALSE;
+MessageResult LauncherDialog::OnPaint() {
+    if (!IsIconic(hwnd_)) return kNotHandled;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd_, &paint);
-    if (dc == nullptr) return TRUE;
+    if (dc == nullptr) return 0;
     SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     if (GetClientRect(hwnd_, &client)) {
@@ -82,7 +82,7 @@ INT_PTR LauncherDialog::OnPaint() {
         DrawIcon(dc, x, y, icon_);
     }
     EndPaint(hwnd_, &paint);
-    return TRUE;
+    return 0;
 }
 
 }  // namespace velmora

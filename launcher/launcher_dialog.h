@@ -27,13 +27,13 @@ public:
     HICON icon() const { return icon_; }
 
 protected:
-    INT_PTR DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL OnInitialise() override;
+    MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
     void PreTranslateMessage(const MSG& message) override;
 
 private:
     void BindItems();
-    INT_PTR OnPaint();
+    MessageResult OnPaint();
 
     const LauncherApp& app_;
     LinkItem items_[kItemCount];

@@ -12,8 +12,7 @@ bool PictureDialog::SetBackground(UINT bitmapId, int mode) {
     return image_.LoadBitmapResource(MAKEINTRESOURCEA(LOWORD(bitmapId)));
 }
 
-INT_PTR PictureDialog::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (IsControlColourRequest(message)) return OnPictureControlColour(message, wParam, lParam);
+MessageResult PictureDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
         return OnEraseBackground(reinterpret_cast<HDC>(wParam));
@@ -22,20 +21,20 @@ INT_PTR PictureDialog::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PALETTECHANGED:
         return OnPaletteChanged(reinterpret_cast<HWND>(wParam));
     default:
-        return DialogBase::DialogMessage(message, wParam, lParam);
+        return DialogBase::OnMessage(message, wParam, lParam);
     }
 }
 
-INT_PTR PictureDialog::OnEraseBackground(HDC dc) {
+MessageResult PictureDialog::OnEraseBackground(HDC dc) {
     const int width = image_.Width();
     const int height = image_.Height();
     // Rows stored top-down give a negative height; the picture is as tall.
     const int step = height < 0 ? -height : height;
     // An empty picture would never advance the tiling: plain dialog then.
-    if (!image_.IsPresent() || width <= 0 || step <= 0) return FALSE;
+    if (!image_.IsPresent() || width <= 0 || step <= 0) return kNotHandled;
 
     RECT client;
-    if (!GetClientRect(hwnd_, &client)) return FALSE;
+    if (!GetClientRect(hwnd_, &client)) return kNotHandled;
     const int clientWidth = client.right;
     const int clientHeight = client.bottom;
     switch (mode_) {
@@ -50,39 +49,39 @@ INT_PTR PictureDialog::OnEraseBackground(HDC dc) {
             for (int x = 0; x < clientWidth; x += width) image_.Draw(dc, x, y);
         break;
     }
-    return Answer(TRUE);
+    return TRUE;
 }
 
-INT_PTR PictureDialog::OnPictureControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
+MessageResult PictureDialog::OnControlColour(UINT message, HDC dc, HWND control) {
     if (image_.IsPresent() && message == WM_CTLCOLORBTN) {
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        return reinterpret_cast<INT_PTR>(hollowBrush_);
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(hollowBrush_);
     }
-    return OnControlColour(message, wParam, lParam);
+    return DialogBase::OnControlColour(message, dc, control);
 }
 
 UINT PictureDialog::RealiseBackgroundPalette(bool foreground) {
     HDC dc = GetDC(hwnd_);
     if (dc == nullptr) return 0;
-    HPALETTE previous = SelectPalette(dc, image_.Palette(), foreground ? FALSE : TRUE);
+    HPALETTE previous = SelectPalette(dc, image_.palette(), foreground ? FALSE : TRUE);
     UINT changed = RealizePalette(dc);
     if (previous != nullptr) SelectPalette(dc, previous, TRUE);
     ReleaseDC(hwnd_, dc);
     return changed == GDI_ERROR ? 0 : changed;
 }
 
-INT_PTR PictureDialog::OnQueryNewPalette() {
-    if (image_.Palette() == nullptr || hwnd_ == nullptr) return FALSE;
-    if (RealiseBackgroundPalette(true) == 0) return Answer(FALSE);
+MessageResult PictureDialog::OnQueryNewPalette() {
+    if (image_.palette() == nullptr || hwnd_ == nullptr) return kNotHandled;
+    if (RealiseBackgroundPalette(true) == 0) return FALSE;
     InvalidateRect(hwnd_, nullptr, TRUE);
-    return Answer(TRUE);
+    return TRUE;
 }
 
-INT_PTR PictureDialog::OnPaletteChanged(HWND changedBy) {
+MessageResult PictureDialog::OnPaletteChanged(HWND changedBy) {
     // Realising in answer to our own change would start the exchange again.
-    if (image_.Palette() == nullptr || changedBy == hwnd_ || IsChild(hwnd_, changedBy)) return FALSE;
+    if (image_.palette() == nullptr || changedBy == hwnd_ || IsChild(hwnd_, changedBy)) return kNotHandled;
     if (RealiseBackgroundPalette(false) != 0) InvalidateRect(hwnd_, nullptr, TRUE);
-    return FALSE;
+    return kNotHandled;
 }
 
 }  // namespace velmora

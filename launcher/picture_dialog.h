@@ -23,7 +23,9 @@ public:
     int mode() const { return mode_; }
 
 protected:
-    INT_PTR DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Push buttons draw over the picture; the rest as the base does.
+    MessageResult OnControlColour(UINT message, HDC dc, HWND control) override;
 
     // Selects the picture's palette into a client-area device context
     // (foreground or background), realises it and selects the old one back;
@@ -31,10 +33,9 @@ protected:
     virtual UINT RealiseBackgroundPalette(bool foreground);
 
 private:
-    INT_PTR OnEraseBackground(HDC dc);
-    INT_PTR OnPictureControlColour(UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnQueryNewPalette();
-    INT_PTR OnPaletteChanged(HWND changedBy);
+    MessageResult OnEraseBackground(HDC dc);
+    MessageResult OnQueryNewPalette();
+    MessageResult OnPaletteChanged(HWND changedBy);
 
     DibImage image_;
     int mode_ = kTiled;

@@ -59,7 +59,21 @@ void OnCommand(HWND dialog, int id, HWND, UINT code) {
     }
 }
 
-void OnPaintLogo(HWND dialog) {
+// Either window: the close box leaves the installer, and the first of the
+// two to go ends the message loop.
+void OnClose(HWND) { DestroyInstallerWindows(); }
+
+void OnDestroy(HWND) { PostQuitMessage(0); }
+
+// The main dialog's class procedure and its handlers. Creation, painting and
+// activation get the dialog manager's own processing too, after theirs.
+
+BOOL OnCreateMain(HWND dialog, LPCREATESTRUCT create) {
+    g_shell.logo = LoadBitmapW(g_shell.instance, MAKEINTRESOURCEW(IDB_LOGO));
+    return DefDlgProcW(dialog, WM_CREATE, 0, reinterpret_cast<LPARAM>(create)) != -1;
+}
+
+void PaintLogo(HWND dialog) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(dialog, &paint);
     RECT client;
@@ -70,37 +84,41 @@ void OnPaintLogo(HWND dialog) {
     EndPaint(dialog, &paint);
 }
 
+void OnPaint(HWND dialog) {
+    if (g_shell.logo != nullptr) PaintLogo(dialog);
+    FORWARD_WM_PAINT(dialog, DefDlgProcW);
+}
+
+void OnActivateApp(HWND dialog, BOOL active, DWORD threadId) {
+    // The background stays right behind the dialog, never over it.
+    if (active && g_shell.backgroundWindow != nullptr)
+        SetWindowPos(g_shell.backgroundWindow, dialog, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FORWARD_WM_ACTIVATEAPP(dialog, active, threadId, DefDlgProcW);
+}
+
 LRESULT CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        g_shell.logo = LoadBitmapW(g_shell.instance, MAKEINTRESOURCEW(IDB_LOGO));
-        break;
-    case WM_PAINT:
-        if (g_shell.logo != nullptr) OnPaintLogo(dialog);
-        break;
-    case WM_ACTIVATEAPP:
-        // The background stays right behind the dialog, never over it.
-        if (wParam && g_shell.backgroundWindow != nullptr)
-            SetWindowPos(g_shell.backgroundWindow, dialog, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        break;
-    case WM_CLOSE:
-        DestroyInstallerWindows();
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    case WM_COMMAND:
-        HANDLE_WM_COMMAND(dialog, wParam, lParam, OnCommand);
-        return 0;
+        HANDLE_MSG(dialog, WM_CREATE, OnCreateMain);
+        HANDLE_MSG(dialog, WM_PAINT, OnPaint);
+        HANDLE_MSG(dialog, WM_ACTIVATEAPP, OnActivateApp);
+        HANDLE_MSG(dialog, WM_CLOSE, OnClose);
+        HANDLE_MSG(dialog, WM_DESTROY, OnDestroy);
+        HANDLE_MSG(dialog, WM_COMMAND, OnCommand);
     default:
-        break;
+        return DefDlgProcW(dialog, message, wParam, lParam);
     }
-    return DefDlgProcW(dialog, message, wParam, lParam);
+}
+
+// The background window.
+
+BOOL OnCreateBackground(HWND, LPCREATESTRUCT) {
+    g_shell.tile = LoadBitmapW(g_shell.instance, MAKEINTRESOURCEW(IDB_TILE));
+    return TRUE;
 }
 
 // Repeats the tile from the window's top-left corner over the part that
 // needs it; without the tile, light grey.
-void EraseBackground(HWND window, HDC dc) {
+BOOL OnEraseBackground(HWND window, HDC dc) {
     RECT clip;
     if (GetClipBox(dc, &clip) == ERROR) GetClientRect(window, &clip);
     if (g_shell.tile == nullptr) {
@@ -109,7 +127,7 @@ void EraseBackground(HWND window, HDC dc) {
         HGDIOBJ previous = SelectObject(dc, GetStockObject(LTGRAY_BRUSH));
         PatBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, PATCOPY);
         SelectObject(dc, previous);
-        return;
+        return TRUE;
     }
     BITMAP tile;
     GetObjectW(g_shell.tile, sizeof tile, &tile);
@@ -117,7 +135,7 @@ void EraseBackground(HWND window, HDC dc) {
     HDC memory = CreateCompatibleDC(dc);
     if (memory == nullptr || width <= 0 || height <= 0) {
         if (memory != nullptr) DeleteDC(memory);
-        return;
+        return TRUE;
     }
     HGDIOBJ previous = SelectObject(memory, g_shell.tile);
     for (int x = clip.left / width * width; x < clip.right; x += width) {
@@ -130,22 +148,15 @@ void EraseBackground(HWND window, HDC dc) {
     }
     SelectObject(memory, previous);
     DeleteDC(memory);
+    return TRUE;
 }
 
 LRESULT CALLBACK BackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        g_shell.tile = LoadBitmapW(g_shell.instance, MAKEINTRESOURCEW(IDB_TILE));
-        return 0;
-    case WM_ERASEBKGND:
-        EraseBackground(window, reinterpret_cast<HDC>(wParam));
-        return 1;
-    case WM_CLOSE:
-        DestroyInstallerWindows();
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        HANDLE_MSG(window, WM_CREATE, OnCreateBackground);
+        HANDLE_MSG(window, WM_ERASEBKGND, OnEraseBackground);
+        HANDLE_MSG(window, WM_CLOSE, OnClose);
+        HANDLE_MSG(window, WM_DESTROY, OnDestroy);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }

@@ -6,56 +6,21 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
+#include "dialog_watch.h"
 #include "scratch_dir.h"
 #include "text_files.h"
 
 namespace {
 
-// A build-tree path (Unix) as Wine sees it on drive Z:.
-std::wstring WinePath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p != '\0'; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return path;
-}
+std::wstring Wide(const std::string& ansi) { return vexatest::Widen(ansi, CP_ACP); }
 
-std::wstring Wide(const std::string& ansi) {
-    int length = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
-
-std::wstring FromUtf8(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
-
-struct FindState {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindChooser(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<FindState*>(param);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    wchar_t className[32] = {}, title[64] = {};
-    GetClassNameW(window, className, 32);
-    GetWindowTextW(window, title, 64);
-    if (processId == state->processId && std::wstring(className) == L"#32770" &&
-        std::wstring(title) == L"QUORLAN INSTALLER" && IsWindowVisible(window)) {
-        state->found = window;
-        return FALSE;
-    }
-    return TRUE;
+bool IsChooser(HWND window) {
+    return vexatest::HasClass(window, L"#32770") && vexatest::WindowText(window) == L"QUORLAN INSTALLER";
 }
 
 // A disc folder: Orvane.exe and, unless left out, the three products'
@@ -67,83 +32,46 @@ public:
         directory_ = Wide(scratch_.MakeDir("disc"));
         startDirectory_ = Wide(scratch_.MakeDir("started from"));
         record_ = Wide(scratch_ / "record.txt");
-        EXPECT_TRUE(CopyFileW(WinePath(ORVANE_EXE).c_str(), (directory_ + L"\\Orvane.exe").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW(vexatest::WinePath(ORVANE_EXE).c_str(), (directory_ + L"\\Orvane.exe").c_str(), FALSE));
         for (const std::wstring& product : products) {
             std::wstring sub = directory_ + L"\\" + product;
             EXPECT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
-            EXPECT_TRUE(CopyFileW(WinePath(STANDIN_SETUP_EXE).c_str(), (sub + L"\\Setup.exe").c_str(), FALSE));
+            EXPECT_TRUE(
+                CopyFileW(vexatest::WinePath(STANDIN_SETUP_EXE).c_str(), (sub + L"\\Setup.exe").c_str(), FALSE));
         }
         SetEnvironmentVariableW(L"VEXA_SETUP_RECORD", record_.c_str());
     }
-    ~Disc() {
-        if (process_.hProcess != nullptr) {
-            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-            CloseHandle(process_.hProcess);
-            CloseHandle(process_.hThread);
-        }
-        SetEnvironmentVariableW(L"VEXA_SETUP_RECORD", nullptr);
-    }
+    ~Disc() { SetEnvironmentVariableW(L"VEXA_SETUP_RECORD", nullptr); }
 
     const std::wstring& directory() const { return directory_; }
     const std::wstring& startDirectory() const { return startDirectory_; }
 
     // Starts the chooser and waits for its window.
     HWND Start() {
-        std::wstring commandLine = L"\"" + directory_ + L"\\Orvane.exe\"";
-        // NUL for standard handles: nothing the chooser starts may keep this
-        // test's output pipe open.
-        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-        HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                                 OPEN_EXISTING, 0, nullptr);
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        if (nul != INVALID_HANDLE_VALUE) {
-            startup.dwFlags = STARTF_USESTDHANDLES;
-            startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-        }
-        BOOL started = FALSE;
-        DWORD error = 0;
-        // Wine answers ERROR_INTERNAL_ERROR when a new process dies in its
-        // start-up, before any code of the program ran; seen once in some
-        // hundreds of starts while other processes of the prefix came and
-        // went. That is the platform's hiccup, not the chooser's: one more try.
-        for (int attempt = 0; attempt < 2 && !started; ++attempt) {
-            started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                     startDirectory_.c_str(), &startup, &process_);
-            error = started ? 0 : GetLastError();
-            if (error != ERROR_INTERNAL_ERROR) break;
-        }
-        if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
-        if (!started) {
-            ADD_FAILURE() << "could not start Orvane.exe: error " << error;
+        if (!process_.Start(L"\"" + directory_ + L"\\Orvane.exe\"", startDirectory_)) {
+            ADD_FAILURE() << "could not start Orvane.exe: error " << process_.error();
             return nullptr;
         }
         // The window is driven only once the chooser waits for input: its
         // dialog is then initialised and its modal loop runs.
         DWORD startTime = GetTickCount();
-        DWORD idle = WaitForInputIdle(process_.hProcess, 15000);
-        FindState state = {process_.dwProcessId, nullptr};
-        while (state.found == nullptr && GetTickCount() - startTime < 15000) {
-            EnumWindows(FindChooser, reinterpret_cast<LPARAM>(&state));
-            if (state.found == nullptr) Sleep(50);
-        }
-        if (state.found == nullptr)
+        DWORD idle = WaitForInputIdle(process_.handle(), 15000);
+        DWORD waited = GetTickCount() - startTime;
+        HWND found = process_.WaitForWindow(IsChooser, waited < 15000 ? 15000 - waited : 0);
+        if (found == nullptr)
             ADD_FAILURE() << "no chooser window after " << GetTickCount() - startTime << " ms (input idle: " << idle
-                          << ", still running: " << (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) << ")";
-        return state.found;
+                          << ", still running: " << !process_.WaitForExit(0) << ")";
+        return found;
     }
 
     // Waits for the chooser to end, with exit code 0.
     testing::AssertionResult WaitForExit() {
         DWORD startTime = GetTickCount();
-        DWORD waited = WaitForSingleObject(process_.hProcess, 15000);
-        if (waited != WAIT_OBJECT_0)
-            return testing::AssertionFailure() << "the chooser still runs after " << GetTickCount() - startTime
-                                               << " ms (wait result " << waited << ")";
-        DWORD code = 1;
-        if (!GetExitCodeProcess(process_.hProcess, &code))
-            return testing::AssertionFailure() << "no exit code: error " << GetLastError();
-        if (code != 0) return testing::AssertionFailure() << "the chooser ended with code " << code;
+        std::optional<DWORD> code = process_.WaitForExit(15000);
+        if (!code)
+            return testing::AssertionFailure()
+                   << "the chooser still runs after " << GetTickCount() - startTime << " ms";
+        if (*code != 0) return testing::AssertionFailure() << "the chooser ended with code " << *code;
         return testing::AssertionSuccess();
     }
 
@@ -156,7 +84,7 @@ public:
             Sleep(50);
         }
         std::vector<std::vector<std::wstring>> records;
-        std::wstring text = FromUtf8(bytes);
+        std::wstring text = vexatest::Widen(bytes, CP_UTF8);
         size_t start = 0;
         for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
             std::vector<std::wstring> fields;
@@ -173,7 +101,7 @@ public:
 private:
     vexatest::ScratchDir scratch_;
     std::wstring directory_, startDirectory_, record_;
-    PROCESS_INFORMATION process_ = {};
+    vexatest::ChildProcess process_;
 };
 
 void Click(HWND chooser, int id) { SendMessageW(GetDlgItem(chooser, id), BM_CLICK, 0, 0); }

@@ -16,7 +16,4 @@ namespace vexatest {
 // open, it is cancelled. Returns what the dialog ended with.
 INT_PTR RunChooser(orvane::ChooserWindow& chooser, const std::function<void(HWND)>& script);
 
-// The client rectangle of `child` in its parent's client coordinates.
-RECT ChildRect(HWND child);
-
 }  // namespace vexatest

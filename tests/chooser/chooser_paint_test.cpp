@@ -6,12 +6,12 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include "chooser_driver.h"
 #include "chooser_window.h"
 #include "resource_ids.h"
+#include "text_files.h"
 
 using namespace orvane;
 
@@ -108,9 +108,7 @@ int CountDifferent(const Image& a, const Image& b, const RECT& area) {
 }  // namespace
 
 TEST(ChooserPaint, RunsUnderTheExpectedCodePage) {
-    const char* expected = std::getenv("VEXA_EXPECT_ACP");
-    ASSERT_NE(expected, nullptr);
-    EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    EXPECT_TRUE(vexatest::RunsUnderLocaleCodePage()) << "code page " << GetACP();
 }
 
 TEST(ChooserPaint, ShowsTheBackgroundOfTheCodePageAndThePicturesKeyedOnWhite) {

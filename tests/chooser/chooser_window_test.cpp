@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "dialog_watch.h"
 #include "resource_ids.h"
 #include "setup_path.h"
+#include "text_files.h"
 
 using namespace orvane;
 
@@ -80,9 +80,7 @@ std::vector<HWND> Panes(HWND dialog) {
 // The suite is registered once per code page; make sure the locale really
 // gave the code page that the expectations below are chosen by.
 TEST(ChooserWindow, RunsUnderTheExpectedCodePage) {
-    const char* expected = std::getenv("VEXA_EXPECT_ACP");
-    ASSERT_NE(expected, nullptr);
-    EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    EXPECT_TRUE(vexatest::RunsUnderLocaleCodePage()) << "code page " << GetACP();
 }
 
 TEST(ChooserWindow, StartsWithOkDisabledAndNothingChecked) {

@@ -92,15 +92,15 @@ TEST(DibImage, ImageMagickBmpsKeepTheirBitCountColourTableAndPalette) {
         DibImage read;
         ASSERT_TRUE(read.LoadFile(DataFile(c.file).c_str()));
         EXPECT_EQ(read.BitCount(), c.bits);
-        EXPECT_EQ(read.ColorTableEntries(), c.tableEntries);
-        EXPECT_EQ(std::memcmp(read.ColorTable(), bytes.data() + 54, 4 * c.tableEntries), 0);
-        EXPECT_EQ(std::memcmp(read.Bits(), bytes.data() + off, bytes.size() - off), 0);
-        ASSERT_EQ(PaletteSize(read.Palette()), c.tableEntries);
+        EXPECT_EQ(read.ColourTableEntries(), c.tableEntries);
+        EXPECT_EQ(std::memcmp(read.ColourTable(), bytes.data() + 54, 4 * c.tableEntries), 0);
+        EXPECT_EQ(std::memcmp(read.bits(), bytes.data() + off, bytes.size() - off), 0);
+        ASSERT_EQ(PaletteSize(read.palette()), c.tableEntries);
         std::vector<PALETTEENTRY> entries(c.tableEntries);
-        if (c.tableEntries) GetPaletteEntries(read.Palette(), 0, c.tableEntries, entries.data());
+        if (c.tableEntries) GetPaletteEntries(read.palette(), 0, c.tableEntries, entries.data());
         for (int i = 0; i < c.tableEntries; ++i)
             ASSERT_EQ(RGB(entries[i].peRed, entries[i].peGreen, entries[i].peBlue),
-                      RGB(read.ColorTable()[i].rgbRed, read.ColorTable()[i].rgbGreen, read.ColorTable()[i].rgbBlue));
+                      RGB(read.ColourTable()[i].rgbRed, read.ColourTable()[i].rgbGreen, read.ColourTable()[i].rgbBlue));
 
         // The same picture as a bitmap handle, as resources are loaded.
         HBITMAP bitmap = static_cast<HBITMAP>(
@@ -110,10 +110,10 @@ TEST(DibImage, ImageMagickBmpsKeepTheirBitCountColourTableAndPalette) {
         EXPECT_TRUE(converted.CreateFromBitmap(screen, bitmap));
         DeleteObject(bitmap);
         EXPECT_EQ(converted.BitCount(), c.bitsFromBitmap);
-        EXPECT_EQ(PaletteSize(converted.Palette()), c.tableEntries);
-        EXPECT_EQ(std::memcmp(converted.ColorTable(), read.ColorTable(), 4 * c.tableEntries), 0);
+        EXPECT_EQ(PaletteSize(converted.palette()), c.tableEntries);
+        EXPECT_EQ(std::memcmp(converted.ColourTable(), read.ColourTable(), 4 * c.tableEntries), 0);
         if (c.bits == 8 || c.bits == 24) {
-            EXPECT_EQ(std::memcmp(converted.Bits(), read.Bits(), bytes.size() - off), 0);
+            EXPECT_EQ(std::memcmp(converted.bits(), read.bits(), bytes.size() - off), 0);
         }
     }
     ReleaseDC(nullptr, screen);
@@ -125,7 +125,7 @@ TEST(DibImage, WritesTheLaunchersBackgroundAndReadsItBackByteForByte) {
     ASSERT_EQ(image.Width(), 711);
     ASSERT_EQ(image.Height(), 600);
     ASSERT_EQ(image.BitCount(), 8);
-    EXPECT_EQ(PaletteSize(image.Palette()), 256);
+    EXPECT_EQ(PaletteSize(image.palette()), 256);
     vexatest::ScratchDir dir;
     ASSERT_TRUE(image.SaveFile((dir / "back.bmp").c_str()));
     std::string bytes;
@@ -136,8 +136,8 @@ TEST(DibImage, WritesTheLaunchersBackgroundAndReadsItBackByteForByte) {
 
     DibImage back;
     ASSERT_TRUE(back.LoadFile((dir / "back.bmp").c_str()));
-    EXPECT_EQ(std::memcmp(back.Info(), image.Info(), 40 + 1024), 0);
-    EXPECT_EQ(std::memcmp(back.Bits(), image.Bits(), 712 * 600), 0);
+    EXPECT_EQ(std::memcmp(back.info(), image.info(), 40 + 1024), 0);
+    EXPECT_EQ(std::memcmp(back.bits(), image.bits(), 712 * 600), 0);
 }
 
 TEST(DibImage, ReadsTopDownRowsAndABmpInsideALargerFile) {
@@ -146,7 +146,7 @@ TEST(DibImage, ReadsTopDownRowsAndABmpInsideALargerFile) {
     DibImage image;
     ASSERT_TRUE(Load(topDown, image));
     EXPECT_EQ(image.Height(), -23);
-    EXPECT_EQ(std::memcmp(image.Bits(), topDown.data() + 54, topDown.size() - 54), 0);
+    EXPECT_EQ(std::memcmp(image.bits(), topDown.data() + 54, topDown.size() - 54), 0);
 
     vexatest::ScratchDir dir;
     ASSERT_TRUE(vexatest::WriteBytes(dir / "inside.dat", std::string(100, 'x') + bytes + std::string(50, 'y')));
@@ -156,8 +156,8 @@ TEST(DibImage, ReadsTopDownRowsAndABmpInsideALargerFile) {
     DibImage inside;
     EXPECT_TRUE(inside.ReadFrom(file));
     CloseHandle(file);
-    ASSERT_NE(inside.Bits(), nullptr);
-    EXPECT_EQ(std::memcmp(inside.Bits(), bytes.data() + 54, bytes.size() - 54), 0);
+    ASSERT_NE(inside.bits(), nullptr);
+    EXPECT_EQ(std::memcmp(inside.bits(), bytes.data() + 54, bytes.size() - 54), 0);
 }
 
 TEST(DibImage, RefusesBrokenHeadersAndLeavesTheImageEmpty) {
@@ -195,10 +195,10 @@ TEST(DibImage, RefusesBrokenHeadersAndLeavesTheImageEmpty) {
         ASSERT_TRUE(Load(bytes, image));  // a previous picture goes too
         c.change(bytes);
         EXPECT_FALSE(Load(bytes, image));
-        EXPECT_EQ(image.Info(), nullptr);
-        EXPECT_EQ(image.Bits(), nullptr);
+        EXPECT_EQ(image.info(), nullptr);
+        EXPECT_EQ(image.bits(), nullptr);
         if (c.reason) {
-            EXPECT_STREQ(image.FailureText(), c.reason);
+            EXPECT_STREQ(image.failureText(), c.reason);
         }
     }
 }
@@ -251,13 +251,13 @@ TEST(DibMutation, MutatedBmpsReadAndDrawWithoutReadingOutOfBounds) {
         SCOPED_TRACE(testing::Message() << "case " << i << " of seed " << seed);
         DibImage image;
         if (!Load(b, image)) {
-            ASSERT_EQ(image.Bits(), nullptr);
+            ASSERT_EQ(image.bits(), nullptr);
             continue;
         }
         ++read;
         const LONG height = image.Height() < 0 ? -image.Height() : image.Height();
-        ASSERT_GE(image.BitsSize(), PaddedRowSize(image.Width(), image.BitCount()) * height);
-        Guarded info(image.Info(), image.InfoSize()), bits(image.Bits(), image.BitsSize());
+        ASSERT_GE(image.bitsSize(), PaddedRowSize(image.Width(), image.BitCount()) * height);
+        Guarded info(image.info(), image.infoSize()), bits(image.bits(), image.bitsSize());
         StretchDIBits(memory, 0, 0, 48, 48, 0, 0, image.Width(), image.Height(), bits.data(),
                       reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS, SRCCOPY);
         image.Draw(memory, 0, 0);

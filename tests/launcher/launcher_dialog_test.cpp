@@ -15,34 +15,29 @@
 #include <vector>
 
 #include "launcher_app.h"
+#include "dialog_watch.h"
 #include "launcher_dialog.h"
 #include "scratch_dir.h"
 #include "text_files.h"
 
 using namespace velmora;
 
-namespace {
+using vexatest::ChildRect;
 
-std::function<void()> g_soon;
-void CALLBACK SoonTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    std::function<void()> action = std::move(g_soon);
-    if (action) action();
-}
+namespace {
 
 // Runs `dialog` modally; `script` runs inside its loop once the dialog is
 // shown. A dialog the script leaves open is cancelled.
 void RunDialog(DialogBase& dialog, const std::function<void(HWND)>& script) {
     bool ran = false;
-    g_soon = [&] {
+    vexatest::RunSoon([&] {
         ran = dialog.hwnd() != nullptr;
         if (!ran) return;
         ShowWindow(dialog.hwnd(), SW_SHOWNORMAL);
         UpdateWindow(dialog.hwnd());
         script(dialog.hwnd());
         PostMessageA(dialog.hwnd(), WM_COMMAND, IDCANCEL, 0);
-    };
-    SetTimer(nullptr, 0, 10, SoonTimer);
+    });
     dialog.DoModal();
     EXPECT_TRUE(ran) << "the dialog never came up";
 }
@@ -87,7 +82,7 @@ struct RecordingItem : LinkItem {
 struct TestPicture : PictureDialog {
     TestPicture(UINT bitmap, int mode, int width = 600, int height = 400)
         : PictureDialog(101, nullptr), bitmap(bitmap), mode(mode), width(width), height(height) {}
-    BOOL OnInitialise() override {
+    BOOL OnInitDialog() override {
         item.Attach(GetDlgItem(hwnd_, 1001));
         SetBackground(bitmap, mode);
         RECT r = {0, 0, width, height};
@@ -101,13 +96,6 @@ struct TestPicture : PictureDialog {
     UINT changes = 0;
     RecordingItem item;
 };
-
-RECT ChildRect(HWND child) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
 
 }  // namespace
 

@@ -6,27 +6,18 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 
+#include "child_process.h"
 #include "scratch_dir.h"
 #include "text_files.h"
 
 namespace {
 
-std::string WinePath(std::string unixPath) {
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    return "Z:" + unixPath;
-}
+std::wstring Wide(const std::string& ansi) { return vexatest::Widen(ansi, CP_ACP); }
 
-// The launcher's menu: a visible dialog of its main thread.
-BOOL CALLBACK FindMenu(HWND window, LPARAM found) {
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (std::string(className) != "#32770" || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
+// The launcher's menu: a visible dialog.
+bool IsMenu(HWND window) { return vexatest::HasClass(window, L"#32770"); }
 
 std::string Text(HWND window) {
     char text[128] = {};
@@ -39,22 +30,16 @@ public:
     Disc() {
         dir_ = scratch_.MakeDir("disc");
         scratch_.MakeDir("disc\\Tools");
-        EXPECT_TRUE(CopyFileA(WinePath(VELMORA_EXE).c_str(), (dir_ + "\\Velmora.exe").c_str(), FALSE));
-        EXPECT_TRUE(CopyFileA(WinePath(STANDIN_EXE).c_str(), (dir_ + "\\Tools\\Setup.exe").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW(vexatest::WinePath(VELMORA_EXE).c_str(), Wide(dir_ + "\\Velmora.exe").c_str(), FALSE));
+        EXPECT_TRUE(
+            CopyFileW(vexatest::WinePath(STANDIN_EXE).c_str(), Wide(dir_ + "\\Tools\\Setup.exe").c_str(), FALSE));
         // 功 and 許 end in the byte of a backslash in Big5.
         const std::string ini = Section("MSGBIG5", "功能許可 選單", 950) + Section("MSGGB", "安装菜单", 936) +
                                 Section("MSGENG", "Disc menu", 1252);
         EXPECT_TRUE(vexatest::WriteBytes(dir_ + "\\setup.inf", ini));
         SetEnvironmentVariableA("VEXA_SETUP_RECORD", (scratch_ / "record.txt").c_str());
     }
-    ~Disc() {
-        if (process_.hProcess) {
-            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-            CloseHandle(process_.hProcess);
-            CloseHandle(process_.hThread);
-        }
-        SetEnvironmentVariableA("VEXA_SETUP_RECORD", nullptr);
-    }
+    ~Disc() { SetEnvironmentVariableA("VEXA_SETUP_RECORD", nullptr); }
 
     static std::string Section(const char* name, const char* titleUtf8, unsigned codePage) {
         return vexatest::FromUtf8(std::string("[") + name + "]\r\nTitle=" + titleUtf8 +
@@ -64,31 +49,11 @@ public:
 
     // Starts the launcher with `arguments` from another directory; its menu.
     HWND Start(const std::string& arguments) {
-        std::string commandLine = "\"" + dir_ + "\\Velmora.exe\"" + arguments;
-        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-        HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                                 OPEN_EXISTING, 0, nullptr);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-        BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      scratch_.path().c_str(), &startup, &process_);
-        CloseHandle(nul);
-        if (!started) return nullptr;
-        HWND menu = nullptr;
-        for (int i = 0; i < 300 && !menu; ++i) {
-            EnumThreadWindows(process_.dwThreadId, FindMenu, reinterpret_cast<LPARAM>(&menu));
-            if (!menu) Sleep(50);
-        }
-        return menu;
+        if (!process_.Start(Wide("\"" + dir_ + "\\Velmora.exe\"" + arguments), Wide(scratch_.path()))) return nullptr;
+        return process_.WaitForWindow(IsMenu);
     }
 
-    bool Ended() {
-        DWORD code = 1;
-        return WaitForSingleObject(process_.hProcess, 15000) == WAIT_OBJECT_0 &&
-               GetExitCodeProcess(process_.hProcess, &code) && code == 0;
-    }
+    bool Ended() { return process_.WaitForExit(15000) == 0u; }
 
     // What the stand-in recorded, waiting up to `milliseconds` for it.
     std::string Record(DWORD milliseconds) {
@@ -105,7 +70,7 @@ public:
 private:
     vexatest::ScratchDir scratch_;
     std::string dir_;
-    PROCESS_INFORMATION process_ = {};
+    vexatest::ChildProcess process_;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "dialog_watch.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vexatest {
 
@@ -14,6 +15,7 @@ struct Watch {
 };
 
 Watch* g_watch = nullptr;
+std::function<void()> g_soon;  // see RunSoon
 
 BOOL CALLBACK NoteExisting(HWND window, LPARAM param) {
     reinterpret_cast<Watch*>(param)->existing.push_back(window);
@@ -50,6 +52,13 @@ void Watching(const std::function<void()>& action, std::function<int(HWND, size_
     g_watch = outer;
 }
 
+void CALLBACK SoonTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::function<void()> action = std::move(g_soon);
+    g_soon = nullptr;
+    if (action) action();
+}
+
 BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
     wchar_t cls[32];
     GetClassNameW(child, cls, 32);
@@ -66,6 +75,18 @@ std::wstring WindowText(HWND window) {
     wchar_t text[1024];
     int n = GetWindowTextW(window, text, 1024);
     return std::wstring(text, n > 0 ? n : 0);
+}
+
+RECT ChildRect(HWND child) {
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void RunSoon(const std::function<void()>& action) {
+    g_soon = action;
+    SetTimer(nullptr, 0, 10, SoonTimer);
 }
 
 void RespondToDialogs(const std::function<void()>& action, std::vector<Responder> responders) {

@@ -18,6 +18,13 @@ namespace vexatest {
 // The text of a window (its caption, or a control's text).
 std::wstring WindowText(HWND window);
 
+// The window rectangle of `child` in its parent's client coordinates.
+RECT ChildRect(HWND child);
+
+// Runs `action` from inside the modal loop that this thread enters next (a
+// dialog's), through a thread timer.
+void RunSoon(const std::function<void()>& action);
+
 // Reads or fills a dialog; returns the id of the button to press.
 using Responder = std::function<int(HWND dialog)>;
 

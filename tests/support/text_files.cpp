@@ -9,8 +9,6 @@
 
 namespace vexatest {
 
-namespace {
-
 std::wstring Widen(const std::string& bytes, unsigned codePage) {
     if (bytes.empty()) return {};
     int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -18,6 +16,8 @@ std::wstring Widen(const std::string& bytes, unsigned codePage) {
     MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
     return wide;
 }
+
+namespace {
 
 std::string Narrow(const std::wstring& wide, unsigned codePage) {
     if (wide.empty()) return {};
@@ -34,6 +34,21 @@ std::string FromUtf8(const std::string& utf8, unsigned codePage) { return Narrow
 std::string ToUtf8(const std::string& bytes, unsigned codePage) { return Narrow(Widen(bytes, codePage), CP_UTF8); }
 
 std::string Big5(const std::string& utf8) { return FromUtf8(utf8, 950); }
+
+unsigned LocaleCodePage() {
+    const char* locale = std::getenv("VEXA_LOCALE");
+    const std::string name = locale != nullptr && locale[0] != '\0' ? locale : "en_US.UTF-8";
+    const struct {
+        const char* locale;
+        unsigned codePage;
+    } known[] = {
+        {"zh_TW.UTF-8", 950}, {"zh_CN.UTF-8", 936}, {"ja_JP.UTF-8", 932}, {"ko_KR.UTF-8", 949}, {"en_US.UTF-8", 1252}};
+    for (const auto& k : known)
+        if (name == k.locale) return k.codePage;
+    return 0;
+}
+
+bool RunsUnderLocaleCodePage() { return LocaleCodePage() != 0 && GetACP() == LocaleCodePage(); }
 
 std::string DataFile(const char* name) {
     const char* dir = std::getenv("VEXA_TEST_DATA");

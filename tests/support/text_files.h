@@ -13,6 +13,18 @@ std::string ToUtf8(const std::string& bytes, unsigned codePage);
 // The installer's own texts: UTF-8 as Big5 (code page 950) bytes.
 std::string Big5(const std::string& utf8);
 
+// Bytes of a code page (CP_ACP: the system's) as UTF-16.
+std::wstring Widen(const std::string& bytes, unsigned codePage);
+
+// The ANSI code page that the test's locale selects: VEXA_LOCALE as CTest
+// sets it (en_US.UTF-8 when unset, as for Wine): 950, 936, 932, 949 or
+// 1252; 0 for any other locale.
+unsigned LocaleCodePage();
+
+// Whether the system's ANSI code page is the one the test's locale selects:
+// a suite registered once per code page checks that the locale took.
+bool RunsUnderLocaleCodePage();
+
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool ReadBytes(const std::string& path, std::string* bytes);
 bool FileExists(const std::string& path);

@@ -4,10 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "child_process.h"
 #include "dialog_answers.h"
 #include "scratch_dir.h"
 #include "text_files.h"
@@ -16,40 +20,24 @@ namespace {
 
 const wchar_t kCaption[] = L"HalvexSorvel字型Win 95'安裝程式";
 
-std::wstring Wide(const std::string& ansi) {
-    wchar_t wide[1024];
-    return MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, 1024) > 0 ? wide : L"";
+std::wstring Wide(const std::string& ansi) { return vexatest::Widen(ansi, CP_ACP); }
+
+// A window of a class, and of that caption unless it is nullptr.
+std::function<bool(HWND)> Of(const wchar_t* cls, const wchar_t* caption) {
+    return [=](HWND window) {
+        return vexatest::HasClass(window, cls) && (!caption || vexatest::Read(window).caption == caption);
+    };
 }
 
 // Visible top-level windows of a class (and caption) in a process (0: any).
 std::vector<HWND> Windows(DWORD processId, const wchar_t* cls, const wchar_t* caption = nullptr) {
-    struct Search {
-        DWORD processId;
-        const wchar_t *cls, *caption;
-        std::vector<HWND> found;
-    } search = {processId, cls, caption, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t cls[32] = {};
-            GetClassNameW(window, cls, 32);
-            if ((!s->processId || owner == s->processId) && !lstrcmpW(cls, s->cls) && IsWindowVisible(window) &&
-                (!s->caption || vexatest::Read(window).caption == s->caption))
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return vexatest::VisibleWindows(processId, Of(cls, caption));
 }
 
 HWND WaitFor(DWORD processId, const wchar_t* cls, const wchar_t* caption = nullptr) {
-    for (int i = 0; i < 300; ++i, Sleep(50)) {
-        auto found = Windows(processId, cls, caption);
-        if (!found.empty()) return Sleep(150), found[0];  // let it settle into its loop
-    }
-    return nullptr;
+    HWND found = vexatest::WaitForWindow(processId, Of(cls, caption));
+    if (found) Sleep(150);  // let it settle into its loop
+    return found;
 }
 
 void Press(HWND window, int id) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
@@ -58,43 +46,25 @@ void Press(HWND window, int id) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id
 class Disc : public vexatest::ScratchDir {
 public:
     Disc() : dir(MakeDir("disc")) {
-        std::wstring exe = L"Z:";
-        for (const char* p = TARSIK_EXE; *p; ++p) exe += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-        EXPECT_TRUE(CopyFileW(exe.c_str(), Wide(dir + "\\Tarsik.exe").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW(vexatest::WinePath(TARSIK_EXE).c_str(), Wide(dir + "\\Tarsik.exe").c_str(), FALSE));
     }
-    ~Disc() {
-        for (PROCESS_INFORMATION& p : started_) {
-            if (WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(p.hProcess, 99);
-            CloseHandle(p.hProcess), CloseHandle(p.hThread);
-        }
-    }
-    // Starts an installer with NUL standard handles; its process id.
+    // Starts an installer; its process id.
     DWORD Start() {
-        std::wstring commandLine = L"\"" + Wide(dir) + L"\\Tarsik.exe\"";
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, 0, &inherit, OPEN_EXISTING, 0, nullptr);
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-        PROCESS_INFORMATION p = {};
-        BOOL ok = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, Wide(path()).c_str(),
-                                 &startup, &p);
-        CloseHandle(nul);
-        if (ok) started_.push_back(p);
-        return ok ? p.dwProcessId : 0;
+        vexatest::ChildProcess installer;
+        if (!installer.Start(L"\"" + Wide(dir) + L"\\Tarsik.exe\"", Wide(path()))) return 0;
+        started_.push_back(std::move(installer));
+        return started_.back().id();
     }
     // The n-th installer's exit code once it has ended, -1 when it has not.
     long ExitCode(size_t n, DWORD wait = 15000) {
-        DWORD code = 1;
-        if (WaitForSingleObject(started_[n].hProcess, wait) != WAIT_OBJECT_0) return -1;
-        GetExitCodeProcess(started_[n].hProcess, &code);
-        return static_cast<long>(code);
+        std::optional<DWORD> code = started_[n].WaitForExit(wait);
+        return code ? static_cast<long>(*code) : -1;
     }
     const std::string dir;
 
 private:
-    std::vector<PROCESS_INFORMATION> started_;
+    // Ended, when they still run, before the disc goes.
+    std::vector<vexatest::ChildProcess> started_;
 };
 
 std::set<std::string> TempFiles() {
