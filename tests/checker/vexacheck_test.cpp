@@ -188,7 +188,9 @@ const BrokenDisc kDiscs[] = {
      1,
      {"warning: setup.inf [MSGBIG5] 3r: empty: item 3 \"讀我檔案\" opens the disc's root folder"}},
     {"autorun.inf opening another program",
-     [](const std::string& disc) { Edit(disc + "\\autorun.inf", "open=Velmora.exe", "open=Chooser\\Orvane.exe", 1252); },
+     [](const std::string& disc) {
+         Edit(disc + "\\autorun.inf", "open=Velmora.exe", "open=Chooser\\Orvane.exe", 1252);
+     },
      1,
      {"warning: autorun.inf [autorun] open: opens Chooser\\Orvane.exe, not the menu launcher Velmora.exe"}},
     {"no autorun.inf",
