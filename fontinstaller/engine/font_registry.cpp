@@ -9,24 +9,19 @@ const char kNtFontsKeyPath[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\
 
 namespace {
 
-VersionSource g_version = GetVersion;
-
 const char* const kKeyPaths[] = {kFontsKeyPath, kNtFontsKeyPath};
 constexpr int kMaxKeys = 2;
-
-bool OnNtFamily() { return (g_version() & 0x80000000u) == 0; }
 
 HKEY OpenFontsKey(const char* path, bool ntFamily) {
     HKEY key = nullptr;
     if (!ntFamily) {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS | MachineView(), &key) != ERROR_SUCCESS)
+            return nullptr;
         return key;
     }
     // The NT family needs no Windows 95 key and a current system may lack
-    // it: created when missing rather than refusing every font. The 64-bit
-    // view, so that a 32-bit installer on 64-bit Windows records the font
-    // where start-up reads it; 32-bit Windows ignores the flag.
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+    // it: created when missing rather than refusing every font.
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | MachineView(),
                         nullptr, &key, nullptr) != ERROR_SUCCESS)
         return nullptr;
     return key;
@@ -60,14 +55,16 @@ bool AnyHolds(HKEY* keys, int count, const char* fontName) {
 
 }  // namespace
 
-bool IsFontRegistered(const char* fontName) {
+FontRecord LookUpFont(const char* fontName) {
     HKEY keys[kMaxKeys];
     const int count = OpenFontsKeys(keys);
-    if (!count) return true;
+    if (!count) return FontKeysUnavailable;
     const bool present = AnyHolds(keys, count, fontName);
     CloseKeys(keys, count);
-    return present;
+    return present ? FontRecorded : FontNotRecorded;
 }
+
+bool IsFontRegistered(const char* fontName) { return LookUpFont(fontName) != FontNotRecorded; }
 
 bool RegisterFont(const char* fontName, const char* registryData, const char** unwrittenKey) {
     if (unwrittenKey) *unwrittenKey = nullptr;
@@ -95,7 +92,5 @@ bool RegisterFont(const char* fontName, const char* registryData, const char** u
     CloseKeys(keys, count);
     return true;
 }
-
-void SetVersionSource(VersionSource source) { g_version = source ? source : GetVersion; }
 
 }  // namespace tarsik

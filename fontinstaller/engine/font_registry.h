@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform_version.h"
+
 namespace tarsik {
 
 // HKEY_LOCAL_MACHINE key under which every installed TrueType font is
@@ -15,6 +17,11 @@ extern const char kFontsKeyPath[];
 // recorded under both keys, with the same name and data.
 extern const char kNtFontsKeyPath[];
 
+// Whether a font name is recorded: the keys open and one holds it, the keys
+// open and none does, or a key cannot be opened.
+enum FontRecord { FontNotRecorded, FontRecorded, FontKeysUnavailable };
+FontRecord LookUpFont(const char* fontName);
+
 // True when a Fonts key cannot be opened or already holds a value of that
 // name; false when they open and none has it.
 bool IsFontRegistered(const char* fontName);
@@ -25,11 +32,5 @@ bool IsFontRegistered(const char* fontName);
 // *unwrittenKey, when given, names that key's path, and the font table and
 // the keys are left as they were.
 bool RegisterFont(const char* fontName, const char* registryData, const char** unwrittenKey = nullptr);
-
-// The platform's version number as GetVersion gives it, which tells the
-// Windows 95 family (high bit set) from the NT family. Tests hand in their
-// own to run either family's registration; nullptr restores GetVersion.
-using VersionSource = DWORD(WINAPI*)();
-void SetVersionSource(VersionSource source);
 
 }  // namespace tarsik

@@ -8,16 +8,11 @@
 #include "install_session.h"
 #include "item_installers.h"
 #include "message_ids.h"
-#include "resource_ids.h"
 #include "user_interface.h"
 
 namespace tarsik {
 
 namespace {
-
-// The list shows at most 60 Fonts and 60 TTEs names; every selected entry
-// is installed, however many there are.
-constexpr int kMaxListEntries = kMaxFontItems + kMaxEudcItems;
 
 const char kFontPrompt[] = "請你輸入HalvexSorvel字形目的目錄：";
 const char kEudcPrompt[] = "請你輸入外字集目的目錄：";
@@ -31,18 +26,11 @@ struct Selection {
     int eudcCount;
 };
 
-// Reads the selected list positions and sorts them into the two
-// categories; 0 when the list cannot supply them.
-int ReadSelection(HWND owner, int selectionCount, Selection* selection) {
+// Sorts the selected list positions into the two categories.
+void SortSelection(const int* positions, int count, Selection* selection) {
     std::memset(selection, 0, sizeof *selection);
-    int positions[kMaxListEntries];
-    int wanted = selectionCount < kMaxListEntries ? selectionCount : kMaxListEntries;
-    if (wanted < 0) wanted = 0;
-    LRESULT got = SendDlgItemMessageA(owner, IDC_ITEM_LIST, LB_GETSELITEMS, static_cast<WPARAM>(wanted),
-                                      reinterpret_cast<LPARAM>(positions));
-    if (got == LB_ERR) return 0;
     const InstallScript& s = g_installScript;
-    for (int i = 0; i < static_cast<int>(got) && i < wanted; ++i) {
+    for (int i = 0; i < count; ++i) {
         int p = positions[i];
         if (p < 0) continue;
         if (p < s.fontItemCount) {
@@ -51,7 +39,6 @@ int ReadSelection(HWND owner, int selectionCount, Selection* selection) {
             if (selection->eudcCount < kMaxEudcItems) selection->eudcs[selection->eudcCount++] = p - s.fontItemCount;
         }
     }
-    return 1;
 }
 
 // The drive root of chosenDir, lower-cased: "c:\"; just "\" without a drive.
@@ -93,15 +80,23 @@ int CheckFreeSpace(HWND owner, const InstallItem* items, const int* indices, int
 
 using ItemInstaller = int (*)(HWND, int);
 
+// One item, and its outcome reported to the interface.
+int InstallOne(HWND owner, ItemCategory category, int index, ItemInstaller install) {
+    int installed = install(owner, index);
+    Ui().ItemDone(category, index, installed);
+    return installed;
+}
+
 // Destination dialog, registration prefix, space check and the selected
 // items of one category. Returns 0 when the run must end here.
 int InstallSelected(HWND owner, const char* presetDir, const char* prompt, const InstallItem* items, const int* indices,
-                    int count, ItemInstaller install, int* installed) {
+                    int count, ItemCategory category, ItemInstaller install, int* installed) {
     CopyText(g_installSession.chosenDir, sizeof g_installSession.chosenDir, presetDir);
     if (!Ui().AskDestination(owner, prompt)) return 0;
     UpdateRegistrationPrefix(g_installScript);
     if (!CheckFreeSpace(owner, items, indices, count)) return 0;
-    for (int i = 0; i < count && !g_installSession.abortFlag; ++i) *installed |= install(owner, indices[i]);
+    for (int i = 0; i < count && !g_installSession.abortFlag; ++i)
+        *installed |= InstallOne(owner, category, indices[i], install);
     return 1;
 }
 
@@ -124,22 +119,21 @@ int FormatSpaceText(char* text, int capacity, long long needKilobytes, long long
     return n;
 }
 
-void RunInstall(HWND owner, int selectionCount) {
+void RunInstall(HWND owner, const int* positions, int count) {
     const InstallScript& s = g_installScript;
     Selection selection;
-    if (!ReadSelection(owner, selectionCount, &selection)) {
-        ShowWarning(owner, IDS_NO_MEMORY);
-        return;
-    }
+    SortSelection(positions, count, &selection);
     g_installSession.abortFlag = 0;
     int installed = 0;
-    for (int i = 0; i < s.miscItemCount && !g_installSession.abortFlag; ++i) installed |= InstallMiscItem(owner, i);
-    for (int i = 0; i < s.tableItemCount && !g_installSession.abortFlag; ++i) installed |= InstallTableItem(owner, i);
+    for (int i = 0; i < s.miscItemCount && !g_installSession.abortFlag; ++i)
+        installed |= InstallOne(owner, CategoryMisc, i, InstallMiscItem);
+    for (int i = 0; i < s.tableItemCount && !g_installSession.abortFlag; ++i)
+        installed |= InstallOne(owner, CategoryTable, i, InstallTableItem);
     if (selection.fontCount > 0 && !InstallSelected(owner, s.fontsDir, kFontPrompt, s.fontItems, selection.fonts,
-                                                    selection.fontCount, InstallFontItem, &installed))
+                                                    selection.fontCount, CategoryFont, InstallFontItem, &installed))
         return;
     if (selection.eudcCount > 0 && !InstallSelected(owner, s.windowsDir, kEudcPrompt, s.eudcItems, selection.eudcs,
-                                                    selection.eudcCount, InstallEudcItem, &installed))
+                                                    selection.eudcCount, CategoryEudc, InstallEudcItem, &installed))
         return;
     ClearStatus();
     if (installed) ShowWarning(owner, IDS_INSTALL_COMPLETE);

@@ -8,9 +8,10 @@ namespace tarsik {
 // Installs every Misc and Tbls item, then the selected Fonts items and the
 // selected TTEs items, each category after its destination dialog and free
 // space check; shows the completion message when anything was installed.
-// selectionCount is the number of selected entries of the owner's list
-// IDC_ITEM_LIST (Fonts names, then TTEs names).
-void RunInstall(HWND owner, int selectionCount);
+// positions are the selected positions of the item list (Fonts names first,
+// then TTEs names), in ascending order; a position outside the list is
+// ignored. Each item tried is reported through InstallerUi::ItemDone.
+void RunInstall(HWND owner, const int* positions, int count);
 
 // The free space of a drive root; the driver asks it through this seam so
 // tests can offer small disks. Returns FALSE when it cannot be had.

@@ -1,10 +1,13 @@
 #include "progman.h"
 
+#include <dde.h>
+
 #include <cstdio>
 #include <cstring>
 
 #include "ansi_text.h"
 #include "install_script.h"
+#include "platform_version.h"
 #include "trace.h"
 
 namespace tarsik {
@@ -14,6 +17,39 @@ namespace {
 // Whether snprintf's result says that the command went into its buffer
 // whole; a cut command would name another group or program.
 bool Whole(int needed) { return needed >= 0 && needed < kProgmanCommandCapacity; }
+
+// The installer asks for administrator rights and so runs above the shell
+// it talks to, which runs without them. On the NT family from version 6 on,
+// User Interface Privilege Isolation drops what a lower process sends or
+// posts to a higher one, unless the receiver's message filter lets it
+// through, and the shell's whole side of the conversation comes as such
+// messages: WM_DDE_ACK answers the initiate and each command,
+// WM_DDE_TERMINATE ends the conversation. The windows that receive them
+// are made by the DDE library inside DdeConnect, before the shell answers,
+// so the filter is the process's, for as long as the guard lives. Older
+// systems have neither the isolation nor the function: it is looked up at
+// run time.
+class ShellRepliesAllowed {
+public:
+    ShellRepliesAllowed() { Change(MSGFLT_ADD); }
+    ~ShellRepliesAllowed() { Change(MSGFLT_REMOVE); }
+    ShellRepliesAllowed(const ShellRepliesAllowed&) = delete;
+    ShellRepliesAllowed& operator=(const ShellRepliesAllowed&) = delete;
+
+private:
+    using ChangeFilterProc = BOOL(WINAPI*)(UINT, DWORD);
+
+    static void Change(DWORD action) {
+        if (!NtAtLeast(6, 0)) return;
+        HMODULE user = GetModuleHandleA("USER32.DLL");
+        auto change = user ? reinterpret_cast<ChangeFilterProc>(
+                                 reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilter")))
+                           : nullptr;
+        if (!change) return;
+        const UINT replies[] = {WM_DDE_ACK, WM_DDE_TERMINATE};
+        for (UINT message : replies) change(message, action);
+    }
+};
 
 // One synchronous execute command, sent with its terminating NUL.
 bool Execute(HCONV conversation, const char* command) {
@@ -77,6 +113,7 @@ int AddProgmanItem(HWND owner, int index, const char* programPath) {
         return 0;
     }
 
+    ShellRepliesAllowed replies;
     DWORD instance = 0;
     HCONV conversation = nullptr;
     Trace("\tInitializing\n");

@@ -7,7 +7,16 @@
 
 namespace tarsik {
 
-// Opens root\path with KEY_WRITE. When that fails, creates the key with
+// The view of HKEY_LOCAL_MACHINE that every key of the installer is opened
+// and created in: the 64-bit one where the system may be 64-bit Windows
+// (the NT family from version 5.1 on), since a 32-bit program there sees
+// HKEY_LOCAL_MACHINE\Software through the 32-bit programs' copy, which the
+// system and 64-bit programs never read. 32-bit Windows ignores the flag;
+// older NT refuses a key asked for with it, and the Windows 95 family has
+// no views: there none is asked for.
+REGSAM MachineView();
+
+// Opens root\path with KEY_WRITE (below HKEY_LOCAL_MACHINE in MachineView). When that fails, creates the key with
 // KEY_ALL_ACCESS, closes it and opens it again with KEY_WRITE. Returns 1 with
 // the open key in *key, or 0 (nothing left open). The caller closes the key.
 int OpenKeyForWriting(HKEY root, const char* path, HKEY* key);

@@ -1,4 +1,5 @@
-// The installer's only diagnostic log: printf-style lines on standard output.
+// The installer's only diagnostic log: printf-style lines on standard output,
+// or wherever the program sends them instead.
 #pragma once
 
 #if defined(__GNUC__)
@@ -13,10 +14,9 @@ namespace tarsik {
 // and flushes, so lines survive whatever comes next.
 void Trace(const char* format, ...) VEXA_PRINTF_LIKE(1, 2);
 
-// Where the lines go instead of standard output (a disc checker reports the
-// loader's line among its own findings); nullptr gives standard output back.
-// The sink gets each formatted line, its "\n" included.
-using TraceSink = void (*)(const char* line);
+// Receives each formatted trace text (ANSI, cut at a whole character to
+// 1023 bytes) instead of standard output. nullptr: standard output again.
+using TraceSink = void (*)(const char* text);
 void SetTraceSink(TraceSink sink);
 
 }  // namespace tarsik

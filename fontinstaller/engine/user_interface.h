@@ -13,6 +13,9 @@ namespace tarsik {
 // is copied) or as a plain file.
 enum OpenMode { OpenPlain = 0, OpenExpanding = 1 };
 
+// The four lists of the install script, as an install run reports its items.
+enum ItemCategory { CategoryMisc, CategoryTable, CategoryFont, CategoryEudc };
+
 class InstallerUi {
 public:
     virtual ~InstallerUi() = default;
@@ -40,6 +43,10 @@ public:
     // read handle, or -1 when the user gave up (Exit also raises
     // g_installSession.abortFlag).
     virtual HFILE DiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) = 0;
+    // An item of the run has been tried (index 0-based in its list):
+    // installed 1, or 0 after its own messages said why not. Nothing shows
+    // on screen; an unattended run keeps its record from it.
+    virtual void ItemDone(ItemCategory, int, int) {}
 };
 
 // The interface in force; the shell (or a test) sets it before any install.

@@ -2,6 +2,7 @@
 
 #include "ansi_text.h"
 #include "directory_field.h"
+#include "installer_log.h"
 #include "install_session.h"
 #include "messages.h"
 #include "path_checks.h"
@@ -31,6 +32,7 @@ void OfferToCreate(HWND dialog, const Destination& destination, int whole) {
     char* dir = g_installSession.chosenDir;
     wchar_t question[kTextCapacity];
     FormatMessageText(question, kTextCapacity, IDS_CREATE_DIRECTORY, nullptr, nullptr);
+    LogMessage(IDS_CREATE_DIRECTORY, question);
     if (MessageBoxW(dialog, question, g_shell.caption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
         if (whole && CreateDirectoryA(dir, nullptr)) {
             if (IsValidDirectory(dir)) EndDialog(dialog, 1);

@@ -3,6 +3,7 @@
 #include "ansi_text.h"
 #include "directory_field.h"
 #include "file_transfer.h"
+#include "installer_log.h"
 #include "install_session.h"
 #include "messages.h"
 #include "resource_ids.h"
@@ -39,6 +40,7 @@ void OnOk(HWND dialog, const Prompt& prompt) {
     wchar_t text[kTextCapacity];
     const TextArg arg = {path, CP_ACP};
     FormatText(text, kTextCapacity, "無法開啟檔案 %s !\n", &arg, 1);
+    LogLine(text);
     MessageBoxW(dialog, text, g_shell.caption, MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
     SetFocus(GetDlgItem(dialog, IDC_DIRECTORY));
 }

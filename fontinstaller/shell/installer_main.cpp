@@ -1,16 +1,17 @@
 #include "installer_main.h"
 
+#include "command_line.h"
+#include "installer_log.h"
 #include "installer_windows.h"
 #include "messages.h"
 #include "resource_ids.h"
 #include "shell_ui.h"
+#include "unattended_install.h"
 
 namespace tarsik {
 
 namespace {
 
-// Held while an installer runs: one installer at a time.
-const wchar_t kRunningMutex[] = L"VexaLab.Tarsik.FontInstaller";
 const wchar_t kMainClass[] = L"cfinst";
 
 // Brings the running installer forward: its main dialog, or the dialog or
@@ -22,12 +23,6 @@ void HandOverToRunningInstaller() {
     if (running == nullptr) return;
     if (IsIconic(running)) ShowWindowAsync(running, SW_RESTORE);
     SetForegroundWindow(GetLastActivePopup(running));
-}
-
-bool WindowsVersionSuffices() {
-    WORD version = LOWORD(GetVersion());
-    int major = LOBYTE(version), minor = HIBYTE(version);
-    return major * 256 + minor >= 3 * 256 + 10;
 }
 
 int RunMessageLoop(HINSTANCE instance) {
@@ -58,19 +53,36 @@ int RunInstaller(HINSTANCE instance) {
 
 }  // namespace
 
-int InstallerMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+bool WindowsVersionSuffices() {
+    WORD version = LOWORD(GetVersion());
+    int major = LOBYTE(version), minor = HIBYTE(version);
+    return major * 256 + minor >= 3 * 256 + 10;
+}
+
+int InstallerMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     g_shell.instance = instance;
     LoadCaption(instance);
+    CommandLine options;
+    const int understood = ParseCommandLine(commandLine, &options);
+    if (options.silent) return RunUnattended(commandLine, options, understood);
     UseShellUi();
+    StartUserRunLog(commandLine, options, understood);
 
-    HANDLE running = CreateMutexW(nullptr, FALSE, kRunningMutex);
+    // Owned while this installer runs, so that an unattended one can wait
+    // for its end.
+    HANDLE running = CreateMutexW(nullptr, TRUE, kRunningMutex);
     if (running != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         HandOverToRunningInstaller();
         CloseHandle(running);
+        EndRunLog(0);
         return 0;
     }
     int code = RunInstaller(instance);
-    if (running != nullptr) CloseHandle(running);
+    if (running != nullptr) {
+        ReleaseMutex(running);
+        CloseHandle(running);
+    }
+    EndRunLog(code);
     return code;
 }
 

@@ -28,13 +28,25 @@ void DeletePicture(HBITMAP* picture) {
     *picture = nullptr;
 }
 
+// The run installs the list's selected positions; a list that cannot give
+// them says so with warning 4, and nothing is installed.
 void Install(HWND dialog) {
     SetStatus(IDS_STATUS_IDLE, "");
     LRESULT selected = SendDlgItemMessageW(dialog, IDC_ITEM_LIST, LB_GETSELCOUNT, 0, 0);
-    if (selected > 0)
-        RunInstall(dialog, static_cast<int>(selected));
-    else
+    if (selected <= 0) {
         ShowWarning(dialog, IDS_NOTHING_SELECTED);
+        return;
+    }
+    constexpr LRESULT kListCapacity = kMaxFontItems + kMaxEudcItems;
+    int positions[kListCapacity];
+    const LRESULT wanted = selected < kListCapacity ? selected : kListCapacity;
+    LRESULT got = SendDlgItemMessageW(dialog, IDC_ITEM_LIST, LB_GETSELITEMS, static_cast<WPARAM>(wanted),
+                                      reinterpret_cast<LPARAM>(positions));
+    if (got == LB_ERR) {
+        ShowWarning(dialog, IDS_NO_MEMORY);
+        return;
+    }
+    RunInstall(dialog, positions, static_cast<int>(got < wanted ? got : wanted));
 }
 
 void OnCommand(HWND dialog, int id, HWND, UINT code) {

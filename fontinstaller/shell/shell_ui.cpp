@@ -2,6 +2,8 @@
 
 #include "destination_dialog.h"
 #include "disk_prompt.h"
+#include "install_session.h"
+#include "installer_log.h"
 #include "messages.h"
 #include "resource_ids.h"
 #include "space_box.h"
@@ -23,6 +25,7 @@ void UseShellUi() { SetInstallerUi(&g_shellUi); }
 void ShellUi::ShowWarning(HWND owner, int messageId, const char* arg1, const char* arg2) {
     wchar_t text[kTextCapacity];
     FormatMessageText(text, kTextCapacity, messageId, arg1, arg2);
+    LogMessage(messageId, text);
     MessageBeep(MB_ICONEXCLAMATION);
     ShowInstallerBox(owner, text);
 }
@@ -30,15 +33,22 @@ void ShellUi::ShowWarning(HWND owner, int messageId, const char* arg1, const cha
 void ShellUi::ShowBox(HWND owner, const char* text) {
     wchar_t wide[kTextCapacity];
     WidenInstallerText(wide, kTextCapacity, text);
+    LogLine(wide);
     ShowInstallerBox(owner, wide);
 }
 
-void ShellUi::ShowSpaceBox(HWND owner, const char* text) { ShowSpaceMessage(owner, text); }
+void ShellUi::ShowSpaceBox(HWND owner, const char* text) {
+    LogBytes(text, kInstallerCodePage);
+    ShowSpaceMessage(owner, text);
+}
 
 void ShellUi::SetStatus(int messageId, const char* argument) {
     if (g_shell.mainDialog == nullptr) return;
     wchar_t text[kTextCapacity];
     FormatMessageText(text, kTextCapacity, messageId, argument, nullptr);
+    // The idle prompt comes back at every click in the list: not a step of
+    // a run.
+    if (messageId != IDS_STATUS_IDLE) LogMessage(messageId, text);
     SetDlgItemTextW(g_shell.mainDialog, IDC_STATUS, text);
 }
 
@@ -54,10 +64,27 @@ void ShellUi::SetBusyCursor(int on) {
     SetCursor(LoadCursorA(nullptr, on ? IDC_WAIT : IDC_ARROW));
 }
 
-int ShellUi::AskDestination(HWND owner, const char* prompt) { return RunDestinationDialog(owner, prompt); }
+int ShellUi::AskDestination(HWND owner, const char* prompt) {
+    int confirmed = RunDestinationDialog(owner, prompt);
+    wchar_t dir[kPathCapacity];
+    if (confirmed)
+        LogFormat(L"destination confirmed: %ls", Widen(dir, kPathCapacity, g_installSession.chosenDir, CP_ACP));
+    else
+        LogLine(L"destination dialog cancelled");
+    return confirmed;
+}
 
 HFILE ShellUi::DiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) {
-    return RunDiskPrompt(owner, piece, mode);
+    wchar_t text[kTextCapacity];
+    FormatMessageText(text, kTextCapacity, IDS_INSERT_DISK, piece.diskLabel, piece.fileName);
+    LogMessage(IDS_INSERT_DISK, text);
+    HFILE file = RunDiskPrompt(owner, piece, mode);
+    wchar_t dir[kPathCapacity];
+    if (file != HFILE_ERROR)
+        LogFormat(L"piece found in %ls", Widen(dir, kPathCapacity, g_installSession.sourceDir, CP_ACP));
+    else
+        LogLine(g_installSession.abortFlag ? L"disk prompt: Exit" : L"disk prompt: Cancel");
+    return file;
 }
 
 }  // namespace tarsik

@@ -16,26 +16,49 @@
 #   ... start a program, demo_wait_window, xdotool, demo_screenshot ...
 #   demo_stop_wine
 #
-# Settings from the environment: VEXA_BUILD_DIR (the build tree, default
-# build/x86_64), VEXA_JOBS (build jobs, default 2), VEXA_WINE and
-# VEXA_WINESERVER (the Wine binaries).
+# Settings from the environment: VEXA_DEMO_ARCH (i686 or x86_64, the set of
+# programs on the disc; by default the 32-bit one when Wine runs it),
+# VEXA_BUILD_DIR (the build tree, default build/<that set>), VEXA_JOBS
+# (build jobs, default 2), VEXA_WINE and VEXA_WINESERVER (the Wine binaries).
 
 demo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-# The build tree the demo's programs come from.
-demo_build=${VEXA_BUILD_DIR:-$demo_root/build/x86_64}
 wine=${VEXA_WINE:-/usr/lib/wine/wine64}
 wineserver=${VEXA_WINESERVER:-/usr/lib/wine/wineserver}
 
+# The set of programs the demo's disc carries: the 32-bit one, as a real
+# disc does, when Wine runs 32-bit programs (its 32-bit part, with the
+# loader that wine64 hands them to, is installed); the 64-bit one
+# otherwise. VEXA_DEMO_ARCH=i686 or x86_64 chooses.
+if [ -n "${VEXA_DEMO_ARCH:-}" ]; then
+    demo_arch=$VEXA_DEMO_ARCH
+elif [ -x "$(dirname "$wine")/wine" ]; then
+    demo_arch=i686
+else
+    demo_arch=x86_64
+fi
+# The build tree the demo's programs come from.
+demo_build=${VEXA_BUILD_DIR:-$demo_root/build/$demo_arch}
+
 # demo_build WHAT TARGET...: sets the machine up when something is missing,
-# configures the build tree when it is new and builds the targets; WHAT
-# names them in the progress line.
+# configures the build tree (with the tests, whose stand-in setup program
+# the discs carry) and builds the targets; WHAT names them in the progress
+# line, which also says which set of programs the disc carries.
 demo_build() {
     local what=$1
     shift
     "$demo_root/scripts/setup"
+    if [ "$demo_arch" = i686 ]; then
+        echo "== the disc carries the 32-bit programs (i686), as a real disc does; Wine runs them under WOW64"
+    elif [ -n "${VEXA_DEMO_ARCH:-}" ]; then
+        echo "== the disc carries the 64-bit programs (x86_64), as VEXA_DEMO_ARCH asks"
+    else
+        echo "== the disc carries the 64-bit programs (x86_64): Wine's 32-bit part is missing" \
+            "(scripts/setup installs it)"
+    fi
     echo "== build $what ($demo_build)"
-    if [ ! -f "$demo_build/CMakeCache.txt" ]; then
-        cmake -S "$demo_root" -B "$demo_build" -DCMAKE_TOOLCHAIN_FILE="$demo_root/cmake/mingw-x86_64.cmake" >/dev/null
+    if [ ! -f "$demo_build/CMakeCache.txt" ] || grep -q '^VEXA_BUILD_TESTS:BOOL=OFF' "$demo_build/CMakeCache.txt"; then
+        cmake -S "$demo_root" -B "$demo_build" -DCMAKE_TOOLCHAIN_FILE="$demo_root/cmake/mingw-$demo_arch.cmake" \
+            -DVEXA_BUILD_TESTS=ON >/dev/null
     fi
     cmake --build "$demo_build" -j"${VEXA_JOBS:-2}" --target "$@" >/dev/null
 }

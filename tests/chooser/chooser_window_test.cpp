@@ -40,28 +40,31 @@ void Click(HWND dialog, int id) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+struct AboutBoxSearch {
+    HWND owner;
+    HWND found;
+};
+
+// An enumeration callback is a function of the platform's calling
+// convention, which a lambda is not on 32-bit Windows.
+BOOL CALLBACK MatchAboutBox(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<AboutBoxSearch*>(param);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (std::wstring(className) == L"#32770" && GetWindow(window, GW_OWNER) == s->owner &&
+        WindowText(window) == L"關於 Orvane") {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The About box over `owner`. Windows are shared by every process in the
 // prefix, and other test programs may have an About box of their own open:
 // look among this thread's windows only.
 HWND FindAboutBox(HWND owner) {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search = {owner, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t className[16] = {};
-            GetClassNameW(window, className, 16);
-            if (std::wstring(className) == L"#32770" && GetWindow(window, GW_OWNER) == s->owner &&
-                WindowText(window) == L"關於 Orvane") {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    AboutBoxSearch search = {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchAboutBox, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

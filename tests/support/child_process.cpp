@@ -17,22 +17,30 @@ bool HasClass(HWND window, const wchar_t* className) {
     return lstrcmpW(name, className) == 0;
 }
 
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const std::function<bool(HWND)>& match;
+    std::vector<HWND> found;
+};
+
+// An enumeration callback is a function of the platform's calling
+// convention, which a lambda is not on 32-bit Windows.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if ((s->processId == 0 || owner == s->processId) && IsWindowVisible(window) && s->match(window))
+        s->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> VisibleWindows(DWORD processId, const std::function<bool(HWND)>& match) {
-    struct Search {
-        DWORD processId;
-        const std::function<bool(HWND)>& match;
-        std::vector<HWND> found;
-    } search = {processId, match, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if ((s->processId == 0 || owner == s->processId) && IsWindowVisible(window) && s->match(window))
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {processId, match, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -56,16 +64,20 @@ ChildProcess::~ChildProcess() {
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : process_(std::exchange(other.process_, {})), error_(other.error_) {}
 
-bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& directory) {
+bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& directory, const std::wstring& output) {
     std::wstring line = commandLine;
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                              OPEN_EXISTING, 0, nullptr);
+    HANDLE out = output.empty() ? nul
+                                : CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     if (nul != INVALID_HANDLE_VALUE) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+        if (out != INVALID_HANDLE_VALUE) startup.hStdOutput = out;
     }
     BOOL started = FALSE;
     // Wine answers ERROR_INTERNAL_ERROR when a new process dies in its
@@ -78,6 +90,7 @@ bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& di
         error_ = started ? 0 : GetLastError();
         if (error_ != ERROR_INTERNAL_ERROR) break;
     }
+    if (out != nul && out != INVALID_HANDLE_VALUE) CloseHandle(out);
     if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
     return started != FALSE;
 }

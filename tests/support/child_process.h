@@ -35,9 +35,10 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     ChildProcess& operator=(ChildProcess&&) = delete;
 
-    // Starts `commandLine` in `directory`. False when it could not start,
-    // error() then says why.
-    bool Start(const std::wstring& commandLine, const std::wstring& directory);
+    // Starts `commandLine` in `directory`, its standard handles on NUL (its
+    // standard output into the file `output` unless that is empty). False
+    // when it could not start, error() then says why.
+    bool Start(const std::wstring& commandLine, const std::wstring& directory, const std::wstring& output = L"");
 
     // The first visible top-level window of the process that `match`
     // accepts, waited for up to `milliseconds`; nullptr when none came.

@@ -114,7 +114,7 @@ TEST_F(EudcItemTest, LinksEveryTypefaceToTheInstalledFile) {
 // Refused, with nothing copied, until the TrueType font it belongs to is
 // recorded; once the font item has been installed, it is accepted.
 TEST_F(EudcItemTest, RefusedUntilItsFontIsInstalled) {
-    ASSERT_EQ(RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName), ERROR_SUCCESS);
+    ASSERT_TRUE(RegistryRedirect::DeleteValue(HKEY_LOCAL_MACHINE, kFontsKeyPath, kFontName));
     ASSERT_TRUE(vexatest::WriteBytes(media + "\\SANS.TTF", vexatest::DataBytes("SANS.TTF")));
     vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
     AddItem();
@@ -137,7 +137,7 @@ TEST_F(EudcItemTest, RefusedUntilItsFontIsInstalled) {
 }
 
 TEST_F(EudcItemTest, FontsKeyThatCannotBeOpenedDoesNotStopTheItem) {
-    ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFontsKeyPath), ERROR_SUCCESS);
+    ASSERT_TRUE(RegistryRedirect::DeleteKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
     AddItem();
     vexatest::ChooseDestination(scratch / "WINDOWS");
 

@@ -238,7 +238,7 @@ int g_fontsAdded = 0;
 const char* g_keyToDelete = nullptr;
 int WINAPI AddFontAndDeleteTheKey(LPCSTR file) {
     g_fontsAdded = g_realAddFont(file);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, g_keyToDelete);
+    vexatest::RegistryRedirect::DeleteKey(HKEY_LOCAL_MACHINE, g_keyToDelete);
     return g_fontsAdded;
 }
 

@@ -33,6 +33,11 @@ std::vector<std::string> ProgmanServer::RawCommands() {
     return raw_;
 }
 
+int ProgmanServer::Conversations() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return conversations_;
+}
+
 void ProgmanServer::Serve(HANDLE ready) {
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here
@@ -88,8 +93,14 @@ HDDEDATA CALLBACK ProgmanServer::Callback(UINT type, UINT, HCONV, HSZ topic, HSZ
     ProgmanServer* server = g_server;
     if (!server) return nullptr;
     switch (type) {
-    case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(DdeCmpStringHandles(topic, server->progman_) == 0));
+    case XTYP_CONNECT: {
+        const bool accepted = DdeCmpStringHandles(topic, server->progman_) == 0;
+        if (accepted) {
+            std::lock_guard<std::mutex> lock(server->mutex_);
+            ++server->conversations_;
+        }
+        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(accepted));
+    }
     case XTYP_EXECUTE:
         return server->OnExecute(data);
     default:

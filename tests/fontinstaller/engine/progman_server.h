@@ -35,6 +35,8 @@ public:
     std::vector<std::string> Commands();
     // The same, as the data came: every byte the client sent.
     std::vector<std::string> RawCommands();
+    // How many conversations it has accepted so far.
+    int Conversations();
 
 private:
     static HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item, HDDEDATA data,
@@ -50,6 +52,7 @@ private:
     std::mutex mutex_;
     std::vector<std::string> commands_;
     std::vector<std::string> raw_;
+    int conversations_ = 0;
     std::thread thread_;
 };
 

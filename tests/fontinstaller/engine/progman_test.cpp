@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
+#include <dde.h>
+
+#include "import_hook.h"
 #include "item_script.h"
 #include "progman.h"
 #include "progman_server.h"
 #include "scratch_dir.h"
 #include "scripted_ui.h"
 #include "stdout_capture.h"
+#include "windows_family.h"
 
 using namespace tarsik;
 
@@ -216,6 +220,76 @@ TEST_F(ProgmanTest, ArgumentsWithCommandCharactersAreQuoted) {
         EXPECT_EQ(AddProgmanItem(owner, 0, c.path), 1);
 
         EXPECT_EQ(server.Commands(), c.commands);
+    }
+}
+
+// The message filter as the installer asks it, by recording stand-ins for
+// ChangeWindowMessageFilter and for the look-up that finds it: each call
+// as the message, the action, and how many conversations and commands the
+// shell had by then.
+ProgmanServer* g_shell = nullptr;
+std::vector<std::string> g_filterCalls;
+int g_filterLookups = 0;
+bool g_filterExists = true;
+BOOL WINAPI RecordFilterChange(UINT message, DWORD action) {
+    g_filterCalls.push_back(std::string(message == WM_DDE_ACK         ? "WM_DDE_ACK"
+                                        : message == WM_DDE_TERMINATE ? "WM_DDE_TERMINATE"
+                                                                      : std::to_string(message)) +
+                            (action == MSGFLT_ADD ? " let through" : " filtered") + " after " +
+                            std::to_string(g_shell->Conversations()) + " conversations, " +
+                            std::to_string(g_shell->Commands().size()) + " commands");
+    return TRUE;
+}
+using GetProcAddressProc = FARPROC(WINAPI*)(HMODULE, LPCSTR);
+GetProcAddressProc g_realGetProcAddress = nullptr;
+FARPROC WINAPI LookUpRecordingFilter(HMODULE module, LPCSTR name) {
+    if (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF && !lstrcmpA(name, "ChangeWindowMessageFilter")) {
+        ++g_filterLookups;
+        return g_filterExists ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RecordFilterChange)) : nullptr;
+    }
+    return g_realGetProcAddress(module, name);
+}
+
+// An elevated installer hears the shell's replies only through the message
+// filter on NT 6 and later: let through before the conversation starts,
+// filtered again once it has ended. Older systems and a user32 without the
+// function hold the conversation as before.
+TEST_F(ProgmanTest, ShellRepliesPassTheMessageFilterWhileTheConversationLasts) {
+    const std::vector<std::string> letThrough = {"WM_DDE_ACK let through after 0 conversations, 0 commands",
+                                                 "WM_DDE_TERMINATE let through after 0 conversations, 0 commands",
+                                                 "WM_DDE_ACK filtered after 1 conversations, 3 commands",
+                                                 "WM_DDE_TERMINATE filtered after 1 conversations, 3 commands"};
+    struct Case {
+        const char* what;
+        VersionSource family;
+        bool exists;
+        int lookups;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"NT 6.2", vexatest::WindowsNt, true, 2, letThrough},
+        {"NT 6.2, user32 without the function", vexatest::WindowsNt, false, 2, {}},
+        {"Windows 2000", vexatest::Windows2000, true, 0, {}},
+        {"Windows 95", vexatest::Windows95, true, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgmanServer server;
+        ASSERT_TRUE(server.serving());
+        g_shell = &server;
+        g_filterCalls.clear();
+        g_filterLookups = 0;
+        g_filterExists = c.exists;
+        vexatest::WindowsFamily family(c.family);
+        vexatest::ImportHook hook("KERNEL32.dll", "GetProcAddress", reinterpret_cast<void*>(LookUpRecordingFilter));
+        ASSERT_TRUE(hook.installed());
+        g_realGetProcAddress = reinterpret_cast<GetProcAddressProc>(hook.original());
+        vexatest::StdoutCapture out;
+
+        EXPECT_EQ(AddProgmanItem(owner, 0, kProgram), 1);
+
+        EXPECT_EQ(server.Commands().size(), 3u);
+        EXPECT_EQ(g_filterLookups, c.lookups);
+        EXPECT_EQ(g_filterCalls, c.calls);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "box_text.h"
 #include "font_registry.h"
+#include "import_hook.h"
 #include "registry_access.h"
 #include "registry_redirect.h"
 #include "text_files.h"
@@ -113,6 +114,52 @@ TEST(RegisterFont, RefusesWithoutTheFontsKeyAndCreatesNone) {
     vexatest::WindowsFamily family(vexatest::Windows95);
     EXPECT_FALSE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF"));
     EXPECT_FALSE(RegistryRedirect::KeyExists(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+}
+
+// A system without registry views: NT before version 5.1 refuses a key
+// asked for with a view flag (ERROR_ACCESS_DENIED), as the hooks below do.
+using OpenKeyProc = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+using CreateKeyProc = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
+OpenKeyProc g_realOpenKey = nullptr;
+CreateKeyProc g_realCreateKey = nullptr;
+constexpr REGSAM kViewFlags = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
+LONG WINAPI OpenKeyWithoutViews(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY key) {
+    return access & kViewFlags ? ERROR_ACCESS_DENIED : g_realOpenKey(root, path, options, access, key);
+}
+LONG WINAPI CreateKeyWithoutViews(HKEY root, LPCSTR path, DWORD reserved, LPSTR cls, DWORD options, REGSAM access,
+                                  LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition) {
+    return access & kViewFlags
+               ? ERROR_ACCESS_DENIED
+               : g_realCreateKey(root, path, reserved, cls, options, access, security, key, disposition);
+}
+
+// Systems without views get no view flag: their fonts and tables are still
+// recorded. (Only the NT family from 5.1 on, where WOW64 can be, gets one.)
+TEST(MachineView, SystemsWithoutViewsAreAskedForNone) {
+    for (VersionSource family : {vexatest::Windows95, vexatest::Windows2000}) {
+        SCOPED_TRACE(family == vexatest::Windows95 ? "Windows 95" : "Windows 2000");
+        vexatest::RegistryRedirect redirect;
+        vexatest::WindowsFamily as(family);
+        ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKeyPath));
+        {
+            vexatest::ImportHook open("ADVAPI32.dll", "RegOpenKeyExA", reinterpret_cast<void*>(OpenKeyWithoutViews));
+            vexatest::ImportHook create("ADVAPI32.dll", "RegCreateKeyExA",
+                                        reinterpret_cast<void*>(CreateKeyWithoutViews));
+            ASSERT_TRUE(open.installed() && create.installed());
+            g_realOpenKey = reinterpret_cast<OpenKeyProc>(open.original());
+            g_realCreateKey = reinterpret_cast<CreateKeyProc>(create.original());
+
+            EXPECT_TRUE(RegisterFont("Kai Medium (TrueType)", "KAIM.TTF"));
+            HKEY key = nullptr;
+            EXPECT_EQ(OpenKeyForWriting(HKEY_LOCAL_MACHINE, "Software\\Example\\Phonetic", &key), 1);
+            if (key) {
+                EXPECT_EQ(WriteStringValue(key, "layout text", "Phonetic"), 1);
+                RegCloseKey(key);
+            }
+        }
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kFontsKeyPath, "Kai Medium (TrueType)"), "KAIM.TTF");
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Example\\Phonetic", "layout text"), "Phonetic");
+    }
 }
 
 // Box texts are cut to 255 bytes, and never between the two bytes of a Big5

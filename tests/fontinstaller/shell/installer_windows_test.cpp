@@ -173,6 +173,34 @@ TEST_F(InstallerWindows, EveryWayOutEndsTheProgramWithZero) {
     }
 }
 
+// A list that cannot report its selection: warning 4, and no run at all.
+WNDPROC g_listProc = nullptr;
+LRESULT CALLBACK WithoutSelectedItems(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LB_GETSELITEMS) return LB_ERR;
+    return CallWindowProcW(g_listProc, list, message, wParam, lParam);
+}
+
+TEST_F(InstallerWindows, UnreadableSelectionShowsWarning4AndInstallsNothing) {
+    RegistryRedirect registry;
+    ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, kFontsKey));
+    std::vector<Shown> seen;
+    int code = Run({When(0, nullptr,
+                         [] {
+                             HWND list = Control(IDC_ITEM_LIST);
+                             g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                                 list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WithoutSelectedItems)));
+                             SendMessageW(list, LB_SETSEL, TRUE, 1);
+                             Key(VK_RETURN);
+                         }),
+                    When(1, &seen, [] { Key(VK_ESCAPE); })},
+                   {Answer(&seen, IDOK), Answer(&seen, IDCANCEL)});
+    EXPECT_EQ(code, 0);
+    ASSERT_EQ(seen.size(), 1u);  // no destination dialog
+    EXPECT_EQ(seen[0].caption, L"HalvexSorvel字型Win 95'安裝程式");
+    EXPECT_EQ(seen[0].text, L"記憶體空間不足 !");
+    EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, kFontsKey, "Halvex Ming"), "<missing>");
+}
+
 // A 32-bit top-down DIB section in a memory device context.
 struct Canvas {
     Canvas(int width, int height) : width(width) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <set>
@@ -13,8 +14,11 @@
 
 #include "child_process.h"
 #include "dialog_answers.h"
+#include "registry_redirect.h"
 #include "scratch_dir.h"
 #include "text_files.h"
+
+using vexatest::RegistryRedirect;
 
 namespace {
 
@@ -22,14 +26,15 @@ const wchar_t kCaption[] = L"HalvexSorvel字型Win 95'安裝程式";
 
 std::wstring Wide(const std::string& ansi) { return vexatest::Widen(ansi, CP_ACP); }
 
-// A window of a class, and of that caption unless it is nullptr.
+// A window of a class and of a caption, either one nullptr for any.
 std::function<bool(HWND)> Of(const wchar_t* cls, const wchar_t* caption) {
     return [=](HWND window) {
-        return vexatest::HasClass(window, cls) && (!caption || vexatest::Read(window).caption == caption);
+        return (!cls || vexatest::HasClass(window, cls)) && (!caption || vexatest::Read(window).caption == caption);
     };
 }
 
-// Visible top-level windows of a class (and caption) in a process (0: any).
+// Visible top-level windows of a class (nullptr: any) and caption in a
+// process (0: any).
 std::vector<HWND> Windows(DWORD processId, const wchar_t* cls, const wchar_t* caption = nullptr) {
     return vexatest::VisibleWindows(processId, Of(cls, caption));
 }
@@ -48,10 +53,14 @@ public:
     Disc() : dir(MakeDir("disc")) {
         EXPECT_TRUE(CopyFileW(vexatest::WinePath(TARSIK_EXE).c_str(), Wide(dir + "\\Tarsik.exe").c_str(), FALSE));
     }
-    // Starts an installer; its process id.
-    DWORD Start() {
+    // Starts an installer with the arguments (system code page), its
+    // standard output into the file `output` unless that is empty; its
+    // process id.
+    DWORD Start(const std::string& arguments = "", const std::string& output = "") {
+        std::wstring commandLine = L"\"" + Wide(dir) + L"\\Tarsik.exe\"";
+        if (!arguments.empty()) commandLine += L" " + Wide(arguments);
         vexatest::ChildProcess installer;
-        if (!installer.Start(L"\"" + Wide(dir) + L"\\Tarsik.exe\"", Wide(path()))) return 0;
+        if (!installer.Start(commandLine, Wide(path()), Wide(output))) return 0;
         started_.push_back(std::move(installer));
         return started_.back().id();
     }
@@ -60,6 +69,7 @@ public:
         std::optional<DWORD> code = started_[n].WaitForExit(wait);
         return code ? static_cast<long>(*code) : -1;
     }
+    size_t Count() const { return started_.size(); }
     const std::string dir;
 
 private:
@@ -79,34 +89,67 @@ std::set<std::string> TempFiles() {
     return names;
 }
 
+// What one install run records, read back in the view the system reads
+// (for a 32-bit installer on 64-bit Windows, the 64-bit one).
+struct Registration {
+    HKEY root;
+    std::string key, name, data;
+};
+
 TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     Disc disc;
-    // A name of this run's own: the installer refuses a font already named.
-    const std::string fontName = "Halvex Mono Test " + std::to_string(GetTickCount());
-    // Wine is of the NT family: the font is recorded under both Fonts keys
-    // of the prefix, and taken out of them again.
-    const char* const fontsKeys[] = {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts",
-                                     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"};
+    // Names of this run's own: the installer refuses a font already named.
+    const std::string run = std::to_string(GetTickCount());
+    const std::string fontName = "Halvex Mono Test " + run;
+    const std::string tableKey = "SOFTWARE\\VexaTest\\Phonetic " + run;
+    const std::string target = disc.MakeDir("fonts");
+    // Wine is of the NT family: the font is recorded under both Fonts keys;
+    // the input-method table under the script's key below HKEY_LOCAL_MACHINE,
+    // the EUDC link under the current user's key. All in the prefix itself,
+    // and taken out again.
+    const Registration expected[] = {
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts", fontName, target + "\\HMONO.TT1"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", fontName,
+         target + "\\HMONO.TT1"},
+        {HKEY_LOCAL_MACHINE, tableKey, "IME file", "PHON.IME"},
+        {HKEY_CURRENT_USER, "EUDC\\950", fontName, target + "\\HMONO.TTE"},
+    };
     vexatest::AtScopeExit cleanup([&] {
-        for (const char* key : fontsKeys) RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, fontName.c_str());
+        for (const Registration& r : expected) RegistryRedirect::DeleteValue(r.root, r.key, r.name);
+        for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, tableKey.c_str(), view, 0);
     });
-    ASSERT_TRUE(vexatest::WriteTextFile(disc.dir + "\\VEXA95.INI",
-                                        "[Fonts]\nFonts=1\nFont1=等寬體\n[Font Files]\n等寬體 Compressed=1\n"
-                                        "等寬體 Files=2\n等寬體 FontName=" +
-                                            fontName +
-                                            "\n等寬體 File1=HMONO.TT1\n"
-                                            "等寬體 Disk1=第一片\n等寬體 File2=HMONO.TT2\n等寬體 Disk2=第二片\n",
-                                        950));
+    ASSERT_TRUE(
+        vexatest::WriteTextFile(disc.dir + "\\VEXA95.INI",
+                                "[Fonts]\nFonts=1\nFont1=等寬體\n[Font Files]\n等寬體 Compressed=1\n"
+                                "等寬體 Files=2\n等寬體 FontName=" +
+                                    fontName +
+                                    "\n等寬體 File1=HMONO.TT1\n"
+                                    "等寬體 Disk1=第一片\n等寬體 File2=HMONO.TT2\n等寬體 Disk2=第二片\n"
+                                    "[Tbls]\nTbls=1\nTbl1=注音\n[Tbls Files]\n注音 Files=1\n注音 File1=PHON.TBL\n"
+                                    "注音 Disk1=第一片\n注音 DstDir=" +
+                                    target + "\n注音 UserKey=" + tableKey +
+                                    "\n注音 IME file=PHON.IME\n"
+                                    "[TTEs]\nFonts=1\nFont1=等寬外字\n[TTE Files]\n等寬外字 Files=1\n"
+                                    "等寬外字 File1=HMONO.TTE\n等寬外字 Disk1=第二片\n等寬外字 FontName=" +
+                                    fontName + "\n等寬外字 AFiles=1\n等寬外字 AFontName1=" + fontName + "\n",
+                                950));
     const std::string compressed = vexatest::DataBytes("MONO.TT_");
-    const std::string disk2 = disc.MakeDir("disk 2"), target = disc.MakeDir("fonts");
+    const std::string disk2 = disc.MakeDir("disk 2");
     ASSERT_TRUE(vexatest::WriteBytes(disc.dir + "\\HMONO.TT1", compressed.substr(0, compressed.size() / 2)));
     ASSERT_TRUE(vexatest::WriteBytes(disk2 + "\\HMONO.TT2", compressed.substr(compressed.size() / 2)));
+    ASSERT_TRUE(vexatest::WriteBytes(disc.dir + "\\PHON.TBL", "phonetic table"));
+    // On the second disk, where the installer reads from once it has asked
+    // for that disk.
+    ASSERT_TRUE(vexatest::WriteBytes(disk2 + "\\HMONO.TTE", "end-user characters"));
     const std::set<std::string> tempBefore = TempFiles();
 
-    DWORD installer = disc.Start();
+    // The user's run, logged.
+    DWORD installer = disc.Start("/LOG=" + disc.dir + "\\" + vexatest::Big5("記錄許.log"));
     HWND main = WaitFor(installer, L"cfinst");
     ASSERT_NE(main, nullptr);
     SendDlgItemMessageW(main, 202, LB_SETSEL, TRUE, 0);
+    SendDlgItemMessageW(main, 202, LB_SETSEL, TRUE, 1);
     Press(main, IDOK);
     HWND destination = WaitFor(installer, L"#32770", L"目的目錄");
     ASSERT_NE(destination, nullptr);
@@ -117,6 +160,12 @@ TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     EXPECT_EQ(vexatest::Read(prompt).text, L"請放入 第二片 或將含有 HMONO.TT2 之磁片放入...");
     SetDlgItemTextW(prompt, 101, Wide(disk2).c_str());
     Press(prompt, IDOK);
+    // The EUDC item's own destination.
+    Sleep(300);
+    destination = WaitFor(installer, L"#32770", L"目的目錄");
+    ASSERT_NE(destination, nullptr);
+    SetDlgItemTextW(destination, 101, Wide(target).c_str());
+    Press(destination, IDOK);
     HWND done = WaitFor(installer, L"#32770", kCaption);
     ASSERT_NE(done, nullptr);
     EXPECT_EQ(vexatest::Read(done).text, L"安裝完成 ! 謝謝您使用合法之Halvex字型軟體 。");
@@ -128,13 +177,13 @@ TEST(TarsikExe, InstallsASplitCompressedFontAskingForTheSecondDisk) {
     std::string installed;
     ASSERT_TRUE(vexatest::ReadBytes(target + "\\HMONO.TT1", &installed));
     EXPECT_TRUE(installed == vexatest::DataBytes("MONO.TTF")) << installed.size() << " bytes";
-    for (const char* key : fontsKeys) {
-        char value[MAX_PATH] = "<missing>";
-        DWORD size = sizeof value;
-        RegGetValueA(HKEY_LOCAL_MACHINE, key, fontName.c_str(), RRF_RT_REG_SZ, nullptr, value, &size);
-        EXPECT_EQ(std::string(value), target + "\\HMONO.TT1") << key;
-    }
+    for (const Registration& r : expected)
+        EXPECT_EQ(RegistryRedirect::ValueOrMissing(r.root, r.key, r.name), r.data) << r.key << " " << r.name;
     EXPECT_EQ(TempFiles(), tempBefore);
+    std::string log;
+    ASSERT_TRUE(vexatest::ReadBytes(disc.dir + "\\" + vexatest::Big5("記錄許.log"), &log));
+    for (const char* line : {"[110] 請放入 第二片 或將含有 HMONO.TT2 之磁片放入...", "[155] 安裝完成 !", "exit code 0"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;
 }
 
 TEST(TarsikExe, MissingScriptIsReportedWithoutAWindow) {
@@ -163,6 +212,231 @@ TEST(TarsikExe, SecondInstallerBringsTheRunningOneForwardAndLeaves) {
     EXPECT_EQ(disc.ExitCode(0, 0), -1);  // the first one still runs
     Press(main, IDCANCEL);
     EXPECT_EQ(disc.ExitCode(0), 0);
+}
+
+// text with each {name} replaced by its value.
+std::string Substitute(std::string text, const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [name, value] : values)
+        for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), value);
+    return text;
+}
+
+const char* const kFontsKeys[] = {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts",
+                                  "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"};
+const char kEudcKey[] = "EUDC\\950";
+
+// A value of a key as the installer writes it: HKEY_LOCAL_MACHINE in its
+// 64-bit view, whichever architecture this test and the installer are built
+// for. "<missing>" when there is none; `remove` takes it out.
+std::string Value(HKEY root, const char* key, const std::string& name, bool remove = false) {
+    char value[MAX_PATH] = "<missing>";
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
+        return value;
+    DWORD size = sizeof value - 1, type = 0;
+    if (RegQueryValueExA(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_SZ)
+        value[size] = '\0';
+    else
+        lstrcpyA(value, "<missing>");
+    if (remove) RegDeleteValueA(opened, name.c_str());
+    RegCloseKey(opened);
+    return value;
+}
+
+// Tarsik.exe /S on a disc with one Misc item, a plain, a compressed and a
+// split font (its second piece on disk 2) and one TTEs item that belongs to
+// the plain font. What it installs into the prefix (the Windows Fonts
+// directory, the Windows directory, the Fonts keys, the EUDC key) is taken
+// out again; the names are this run's own, since a font already named is
+// refused.
+class Unattended : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tag_ = std::to_string(GetTickCount());
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, sizeof windows);
+        windowsDir_ = windows;
+        fontsDir_ = windowsDir_ + "\\FONTS";
+        misc_ = disc_.MakeDir("misc");
+        log_ = disc_.dir + "\\" + vexatest::Big5("記錄許.log");
+        const std::string script = Substitute(
+            "[Misc]\nItems=1\nItem1=說明\n[Misc Files]\n說明 Files=1\n說明 File1=README.TXT\n說明 Disk1=第一片\n"
+            "說明 DstDir={misc}\n"
+            "[Fonts]\nFonts=3\nFont1=漢維等寬體\nFont2=漢維明體\nFont3=漢維黑體\n[Font Files]\n"
+            "漢維等寬體 Files=1\n漢維等寬體 FontName={font1}\n漢維等寬體 File1=UTPLAIN.TTF\n漢維等寬體 Disk1=第一片\n"
+            "漢維明體 Files=1\n漢維明體 Compressed=1\n漢維明體 FontName={font2}\n漢維明體 File1=UTCOMP.TT_\n"
+            "漢維明體 Disk1=第一片\n"
+            "漢維黑體 Files=2\n漢維黑體 Compressed=1\n漢維黑體 FontName={font3}\n漢維黑體 File1=UTSPLIT.TT1\n"
+            "漢維黑體 Disk1=第一片\n漢維黑體 File2=UTSPLIT.TT2\n漢維黑體 Disk2=第二片\n"
+            "[TTEs]\nFonts=1\nFont1=外字集\n[TTE Files]\n外字集 Files=1\n外字集 FontName={font1}\n"
+            "外字集 AFiles=1\n外字集 AFontName1={link}\n外字集 File1=UTEUDC.TTE\n外字集 Disk1=第二片\n",
+            {{"{misc}", vexatest::ToUtf8(misc_, 950)},
+             {"{font1}", FontName(1)},
+             {"{font2}", FontName(2)},
+             {"{font3}", FontName(3)},
+             {"{link}", LinkName()}});
+        ASSERT_TRUE(vexatest::WriteTextFile(disc_.dir + "\\VEXA95.INI", script, 950));
+        const std::string compressed = vexatest::DataBytes("MONO.TT_");
+        ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\README.TXT", "read me"));
+        ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\UTPLAIN.TTF", vexatest::DataBytes("MONO.TTF")));
+        ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\UTCOMP.TT_", compressed));
+        ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\UTSPLIT.TT1", compressed.substr(0, compressed.size() / 2)));
+        ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\UTSPLIT.TT2", compressed.substr(compressed.size() / 2)));
+        ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\UTEUDC.TTE", "end-user characters"));
+    }
+    void TearDown() override {
+        for (int n = 1; n <= 3; ++n)
+            for (const char* key : kFontsKeys) Value(HKEY_LOCAL_MACHINE, key, FontName(n), true);
+        Value(HKEY_CURRENT_USER, kEudcKey, LinkName(), true);
+        for (const char* file : {"UTPLAIN.TTF", "UTCOMP.TT_", "UTSPLIT.TT1"})
+            DeleteFileA((fontsDir_ + "\\" + file).c_str());
+        DeleteFileA((windowsDir_ + "\\UTEUDC.TTE").c_str());
+    }
+
+    std::string FontName(int n) const { return "Tarsik Unattended " + std::to_string(n) + " " + tag_; }
+    std::string LinkName() const { return "Tarsik Unattended Link " + tag_; }
+
+    // Runs Tarsik.exe with the arguments to its end, looking for a window
+    // all the while; its exit code, -1 when it did not end in a minute.
+    long Run(const std::string& arguments, const std::string& output = "") {
+        DWORD installer = disc_.Start(arguments, output);
+        size_t n = disc_.Count() - 1;
+        long code = -1;
+        for (int i = 0; i < 3000 && (code = disc_.ExitCode(n, 20)) == -1;)
+            windowShown_ |= !Windows(installer, nullptr).empty();
+        return code;
+    }
+    // The log, UTF-8 after its byte order mark.
+    std::string Log() const {
+        std::string log;
+        vexatest::ReadBytes(log_, &log);
+        EXPECT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
+        return log;
+    }
+
+    Disc disc_;
+    std::string tag_, windowsDir_, fontsDir_, misc_, log_;
+    bool windowShown_ = false;
+};
+
+struct UnattendedCase {
+    const char* what;
+    const char* arguments;  // {log} is the log's path, {dir} a fresh directory's
+    const char* missing;    // a piece taken off the disc, or the script
+    int runs;               // the last one is checked
+    long exitCode;
+    const char* installed;  // what is there afterwards: m(isc) p(lain) c(ompressed) s(plit) e(udc)
+    const char* logged;     // what the log holds, line parts separated by '|'
+};
+
+class UnattendedRuns : public Unattended, public ::testing::WithParamInterface<UnattendedCase> {};
+
+TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
+    const UnattendedCase& c = GetParam();
+    if (c.missing) ASSERT_TRUE(DeleteFileA((disc_.dir + "\\" + c.missing).c_str()));
+    const std::string dir = disc_.dir + "\\" + vexatest::Big5("字型功");  // ends in the byte 0x5C
+    const std::string arguments = Substitute(c.arguments, {{"{log}", log_}, {"{dir}", dir}});
+    const std::set<std::string> tempBefore = TempFiles();
+    for (int i = 0; i < c.runs; ++i) EXPECT_EQ(Run(arguments), i + 1 == c.runs ? c.exitCode : 0) << "run " << i + 1;
+    EXPECT_FALSE(windowShown_);
+
+    const std::string installed = c.installed;
+    const bool toDir = arguments.find("/D=") != std::string::npos;
+    const std::string fonts = toDir ? dir : fontsDir_;
+    EXPECT_EQ(vexatest::FileExists(misc_ + "\\README.TXT"), installed.find('m') != std::string::npos);
+    const struct {
+        char letter;
+        const char* file;
+    } fontFiles[] = {{'p', "UTPLAIN.TTF"}, {'c', "UTCOMP.TT_"}, {'s', "UTSPLIT.TT1"}};
+    for (int n = 1; n <= 3; ++n) {
+        const auto& font = fontFiles[n - 1];
+        std::string bytes;
+        if (installed.find(font.letter) == std::string::npos) {
+            EXPECT_FALSE(vexatest::FileExists(fonts + "\\" + font.file)) << font.file;
+            for (const char* key : kFontsKeys) EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, key, FontName(n)), "<missing>");
+            continue;
+        }
+        ASSERT_TRUE(vexatest::ReadBytes(fonts + "\\" + font.file, &bytes)) << font.file;
+        EXPECT_TRUE(bytes == vexatest::DataBytes("MONO.TTF")) << font.file << ": " << bytes.size() << " bytes";
+        for (const char* key : kFontsKeys)
+            EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, key, FontName(n)), toDir ? fonts + "\\" + font.file : font.file) << key;
+    }
+    // The TTEs item goes to the Windows directory, /D or not.
+    const bool eudc = installed.find('e') != std::string::npos;
+    EXPECT_EQ(vexatest::FileExists(windowsDir_ + "\\UTEUDC.TTE"), eudc);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, kEudcKey, LinkName()), eudc ? windowsDir_ + "\\UTEUDC.TTE" : "<missing>");
+    // Nothing half-written: no temporary file beside the fonts or in the
+    // temporary directory.
+    EXPECT_EQ(TempFiles(), tempBefore);
+    WIN32_FIND_DATAA found;
+    HANDLE left = FindFirstFileA((fonts + "\\tmp*.tmp").c_str(), &found);
+    EXPECT_EQ(left, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (left != INVALID_HANDLE_VALUE) FindClose(left);
+
+    const std::string log = Log();
+    std::string logged = c.logged, missing;
+    for (size_t from = 0, to; from <= logged.size(); from = to + 1) {
+        to = std::min(logged.find('|', from), logged.size());
+        if (log.find(logged.substr(from, to - from)) == std::string::npos)
+            missing += logged.substr(from, to - from) + "\n";
+    }
+    EXPECT_EQ(missing, "") << "in the log:\n" << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TarsikExe, UnattendedRuns,
+    ::testing::Values(
+        UnattendedCase{"every_piece_there", "/S /LOG={log}", nullptr, 1, 0, "mpcse",
+                       "Dest |[153] 複製檔案 UTSPLIT.TT2 ...|Fonts items go to |Fonts item 3 漢維黑體: installed|"
+                       "TTEs item 1 外字集: installed|[155] 安裝完成 !|5 installed, 0 already installed, 0 not|"
+                       "exit code 0"},
+        UnattendedCase{
+            "a_piece_missing", "/s /log=\"{log}\"", "UTSPLIT.TT2", 1, 3, "mpc",
+            "[110] 請放入 第二片 或將含有 UTSPLIT.TT2 之磁片放入...|missing piece UTSPLIT.TT2 of disk 第二片|"
+            "Fonts item 3 漢維黑體: not installed|"
+            "TTEs item 1 外字集: not installed (the run stopped at a missing piece)|exit code 3"},
+        UnattendedCase{"no_script", "/S /LOG={log}", "VEXA95.INI", 1, 1, "", "[10] 找不到起始設定檔案 !|exit code 1"},
+        UnattendedCase{"fonts_to_a_directory", "/S \"/D={dir}\" /LOG={log}", nullptr, 1, 0, "mpcse",
+                       "[159] 建立一個新的目錄 ？|created |Fonts items go to |字型功|exit code 0"},
+        UnattendedCase{"a_directory_that_cannot_be_made", "/S /D={dir}\\sub /LOG={log}", nullptr, 1, 2, "",
+                       "[26] 不合法之目錄 !|cannot be used: nothing installed|exit code 2"},
+        UnattendedCase{"an_unknown_switch", "/S /LOG={log} /Q", nullptr, 1, 2, "",
+                       "argument not understood: /Q|exit code 2"},
+        UnattendedCase{"a_second_run", "/S /LOG={log}", nullptr, 2, 0, "mpcse",
+                       "Fonts item 1 漢維等寬體: already installed|Fonts item 3 漢維黑體: already installed|"
+                       "2 installed, 3 already installed, 0 not installed"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// Without /LOG nothing is written anywhere: not even the trace lines, which
+// a user's run writes to standard output.
+TEST_F(Unattended, WithoutALogWritesNothing) {
+    const std::string output = disc_.dir + "\\stdout.txt";
+    EXPECT_EQ(Run("/S", output), 0);
+    std::string written = "?";
+    EXPECT_TRUE(vexatest::ReadBytes(output, &written));
+    EXPECT_EQ(written, "");
+    EXPECT_TRUE(vexatest::FileExists(misc_ + "\\README.TXT"));
+    // A log that cannot be opened: nothing installed either.
+    EXPECT_EQ(Run("/S /LOG=" + disc_.dir + "\\none\\fonts.log"), 2);
+    EXPECT_FALSE(vexatest::FileExists(disc_.dir + "\\none"));
+}
+
+// One installer at a time: an unattended run waits for the user's installer
+// to end, then runs.
+TEST_F(Unattended, WaitsForTheRunningInstaller) {
+    DWORD first = disc_.Start();
+    HWND main = WaitFor(first, L"cfinst");
+    ASSERT_NE(main, nullptr);
+    disc_.Start("/S /LOG=" + log_);
+    EXPECT_EQ(disc_.ExitCode(1, 2000), -1);  // still waiting
+    EXPECT_FALSE(vexatest::FileExists(fontsDir_ + "\\UTPLAIN.TTF"));
+    Press(main, IDCANCEL);
+    EXPECT_EQ(disc_.ExitCode(0), 0);
+    EXPECT_EQ(disc_.ExitCode(1), 0);
+    EXPECT_TRUE(vexatest::FileExists(fontsDir_ + "\\UTPLAIN.TTF"));
+    EXPECT_NE(Log().find("another installer is running: waiting"), std::string::npos);
 }
 
 }  // namespace
