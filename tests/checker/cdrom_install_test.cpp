@@ -19,18 +19,11 @@
 
 using namespace tarsik;
 
-using testing::ElementsAre;
 using testing::IsEmpty;
 using vexatest::RegistryRedirect;
 using vexatest::UiEvent;
 
 namespace {
-
-std::string Bytes(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(vexatest::ReadBytes(path, &bytes)) << path;
-    return bytes;
-}
 
 TEST(CdromInstall, FontsInstallFromTheReadOnlyDisc) {
     ASSERT_EQ(GetDriveTypeA("D:\\"), static_cast<UINT>(DRIVE_CDROM));
@@ -65,7 +58,7 @@ TEST(CdromInstall, FontsInstallFromTheReadOnlyDisc) {
                      {"HVHEI.TT1", "DejaVuSans.ttf", "Halvex Hei (TrueType)"}};
     for (const Installed& font : installed) {
         std::string path = dir / font.file;
-        EXPECT_EQ(Bytes(path), Bytes(dejavu + font.original)) << font.file;
+        EXPECT_EQ(vexatest::FileBytes(path), vexatest::FileBytes(dejavu + font.original)) << font.file;
         DWORD attributes = GetFileAttributesA(path.c_str());
         EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY) << font.file << " " << attributes;
         EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, kFontsKeyPath, font.fontName), path);

@@ -32,15 +32,9 @@ void CopyTree(const std::string& from, const std::string& to) {
     FindClose(search);
 }
 
-std::string Read(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(vexatest::ReadBytes(path, &bytes)) << path;
-    return bytes;
-}
-
 // Replaces the first run of bytes `from` of a file.
 void EditBytes(const std::string& path, const std::string& from, const std::string& to) {
-    std::string bytes = Read(path);
+    std::string bytes = vexatest::FileBytes(path);
     size_t at = bytes.find(from);
     ASSERT_NE(at, std::string::npos) << from;
     bytes.replace(at, from.size(), to);
@@ -54,7 +48,9 @@ void EditScript(const std::string& disc, const std::string& from, const std::str
     Edit(disc + "\\Fonts\\VEXA95.INI", from, to, 950);
 }
 
-void Cut(const std::string& path, size_t keep) { ASSERT_TRUE(vexatest::WriteBytes(path, Read(path).substr(0, keep))); }
+void Cut(const std::string& path, size_t keep) {
+    ASSERT_TRUE(vexatest::WriteBytes(path, vexatest::FileBytes(path).substr(0, keep)));
+}
 
 // '*' stands for any run of characters.
 bool Matches(const char* pattern, const char* text) {
@@ -115,7 +111,7 @@ const BrokenDisc kDiscs[] = {
      {"error: Fonts\\VEXA95.INI [Font Files] 漢維黑體 Files: the installer cannot install it: message 97 *"}},
     {"a compressed-file header of an unknown method",
      [](const std::string& disc) {
-         std::string bytes = Read(disc + "\\Fonts\\HVMING.TT_");
+         std::string bytes = vexatest::FileBytes(disc + "\\Fonts\\HVMING.TT_");
          bytes[8] = 'B';
          vexatest::WriteBytes(disc + "\\Fonts\\HVMING.TT_", bytes);
      },
