@@ -1,8 +1,5 @@
 #include "launcher_dialog.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include "launcher_app.h"
 #include "resource_ids.h"
 
@@ -55,17 +52,13 @@ void LauncherDialog::LoadItems() {
 }
 
 bool LauncherDialog::LoadItem(int index, LinkItem& item) {
-    char key[16];
-    char value[kPathCapacity];
-    std::snprintf(key, sizeof key, "%d", index + 1);
-    app_.ReadValue(key, "XX", value);
-    if (std::strcmp(value, "XX") == 0) return false;
+    char caption[kPathCapacity];
+    char target[kPathCapacity];
+    if (!app_.ReadItem(index, caption, target)) return false;
 
     HWND control = GetDlgItem(hwnd_, IDC_FIRST_ITEM + index);
-    SetWindowTextA(control, value);
-    std::snprintf(key, sizeof key, "%dr", index + 1);
-    app_.ReadValue(key, "", value);
-    item.SetTarget(value);
+    SetWindowTextA(control, caption);
+    item.SetTarget(target);
     ShowWindow(control, SW_SHOW);
     return true;
 }

@@ -3,6 +3,7 @@
 // come from the language section of setup.inf.
 #pragma once
 #include "link_item.h"
+#include "menu_configuration.h"
 #include "picture_dialog.h"
 
 namespace velmora {
@@ -11,7 +12,7 @@ class LauncherApp;
 
 class LauncherDialog : public PictureDialog {
 public:
-    static constexpr int kItemCount = 20;
+    static constexpr int kItemCount = kMenuItemCount;
 
     // A dialog from template 101, 102 or 103, with no parent; loads the icon.
     LauncherDialog(const LauncherApp& app, int templateId);

@@ -239,13 +239,12 @@ bool ScriptExists(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Fills the directories: installer, System, Windows, fonts, script path.
-int LoadDirectories(InstallScript* s) {
+// Fills the directories: installer (from the program file's path),
+// System, Windows, fonts, script path.
+int LoadDirectories(InstallScript* s, const char* programPath) {
     char program[kPathCapacity];
-    DWORD length = g_programPath(program, sizeof program);
-    // A path that filled the whole buffer was cut.
-    if (length == 0 || length >= sizeof program) return IDS_SYSTEM_ERROR;
-    program[length] = '\0';
+    if (programPath == nullptr || programPath[0] == '\0' || !CopyText(program, sizeof program, programPath))
+        return IDS_SYSTEM_ERROR;
     // The program's directory: the path cut at its last backslash.
     const char* lastSlash = LastBackslash(program);
     program[lastSlash ? lastSlash - program : 0] = '\0';
@@ -268,9 +267,21 @@ int LoadDirectories(InstallScript* s) {
 void SetProgramPathSource(ProgramPathSource source) { g_programPath = source ? source : RealProgramPath; }
 
 int LoadInstallScript() {
+    char program[kPathCapacity];
+    DWORD length = g_programPath(program, sizeof program);
+    // A path that filled the whole buffer was cut.
+    if (length == 0 || length >= sizeof program) {
+        std::memset(&g_installScript, 0, sizeof g_installScript);
+        return IDS_SYSTEM_ERROR;
+    }
+    program[length] = '\0';
+    return LoadInstallScript(program);
+}
+
+int LoadInstallScript(const char* programPath) {
     InstallScript* s = &g_installScript;
     std::memset(s, 0, sizeof *s);
-    int result = LoadDirectories(s);
+    int result = LoadDirectories(s, programPath);
     if (result != kScriptLoaded) return result;
     if (!ScriptExists(s->scriptPath)) return IDS_SCRIPT_MISSING;
     // The categories in the order their pieces are numbered.

@@ -84,6 +84,10 @@ extern InstallScript g_installScript;
 // IDS_SCRIPT_INVALID (11). On 11 one trace line names the section and key
 // that broke the rules.
 int LoadInstallScript();
+// The same for an installer whose program file is `programPath` (a disc
+// checker reads a disc's script as the installer there would). An empty
+// path, or one of 260 bytes or more, gives IDS_SYSTEM_ERROR.
+int LoadInstallScript(const char* programPath);
 
 // The program file's full path as the loader sees it. Tests replace it to
 // place the script in a scratch directory; nullptr restores the real one.

@@ -12,6 +12,7 @@
 #   demo_use_prefix "$demo_root/build/demo/<scene>/wineprefix-x11"
 #   demo_choose_display "$0" ARGS...     (re-runs the script on Xvfb when there is no display)
 #   demo_prepare_prefix
+#   [demo_cdrom_drive IMAGE FOLDER]    (a disc image made by demo_make_image, as drive D:)
 #   ... start a program, demo_wait_window, xdotool, demo_screenshot ...
 #   demo_stop_wine
 #
@@ -116,6 +117,22 @@ demo_prepare_prefix() {
         fi
         rm -rf "$deb"
     fi
+}
+
+# demo_make_image DISC IMAGE: the disc image of the folder DISC, made by
+# scripts/make-disc (the disc checker first, then the image, read back).
+demo_make_image() {
+    echo "== the disc image $2"
+    VEXA_MAKE_DISC_SKIP_BUILD=1 VEXA_BUILD_DIR=$demo_build "$demo_root/scripts/make-disc" "$1" "$2"
+}
+
+# demo_cdrom_drive IMAGE FOLDER: the disc in a CD-ROM drive, as a user puts
+# it in: the files of the disc image IMAGE, read-only, in FOLDER, which the
+# prefix sees as drive D: of type CD-ROM (cmake/wine-prefix cdrom). Stops
+# the prefix's programs.
+demo_cdrom_drive() {
+    "$demo_root/cmake/wine-prefix" "$WINEPREFIX" cdrom D "$1" "$2"
+    echo "== drive D: is a CD-ROM drive with the files of $(basename "$1"), read-only"
 }
 
 # demo_windows_path FILE: the Windows path of a Unix file (Wine's Z: drive).

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace vexatest {
 
 std::wstring Widen(const std::string& bytes, unsigned codePage) {
@@ -80,6 +82,12 @@ bool ReadBytes(const std::string& path, std::string* bytes) {
     bool ok = !std::ferror(f);
     std::fclose(f);
     return ok;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes(path, &bytes)) << "cannot read " << path;
+    return bytes;
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

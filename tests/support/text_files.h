@@ -27,6 +27,8 @@ bool RunsUnderLocaleCodePage();
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool ReadBytes(const std::string& path, std::string* bytes);
+// The bytes of a file; empty, and the test failed, when it cannot be read.
+std::string FileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 // A file the build made for the tests (the directory VEXA_TEST_DATA names,
 // seen through Wine's Z: drive), and its bytes; DataBytes throws when the
