@@ -30,9 +30,14 @@ protected:
     MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void PreTranslateMessage(const MSG& message) override;
+    // The items' hand cursors and tooltips, which no one sees before the
+    // pointer comes, once the menu is on the screen.
+    void OnPainted() override;
 
 private:
+    // Attaches the items not attached yet, or item `index`.
     void BindItems();
+    void BindItem(int index);
     MessageResult OnPaint();
 
     const LauncherApp& app_;
