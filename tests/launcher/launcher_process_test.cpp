@@ -110,7 +110,6 @@ TEST(LauncherProcess, ShowsItsCodePagesSectionAndAClickStartsTheItemOrNothingAnd
         HWND menu = disc.Start("");
         ASSERT_NE(menu, nullptr);
         EXPECT_EQ(Text(menu), vexatest::FromUtf8(title, codePage));
-        EXPECT_EQ(GetForegroundWindow(), menu);  // its title bar drawn active
         HWND item = GetDlgItem(menu, row.id);
         ASSERT_TRUE(item && IsWindowVisible(item));
         PostMessageA(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
