@@ -15,8 +15,8 @@ bool IsChoice(int id) { return id >= IDC_CHOICE_NODI && id <= IDC_CHOICE_BITAO; 
 
 // Opens `path` through the shell. The shell is loaded (from the system
 // directory, never from the disc) when OK starts a setup program, not with
-// the chooser: loading it, and all that it loads, at start-up costs the
-// chooser a good part of the time that its window takes to show.
+// the chooser: loading it, and all that it loads, at start-up would hold
+// back the chooser's window.
 void OpenThroughShell(const wchar_t* path) {
     wchar_t shell[kPathCapacity];
     UINT length = GetSystemDirectoryW(shell, static_cast<UINT>(kPathCapacity));

@@ -81,9 +81,10 @@ BOOL DialogBase::Initialise() {
     if (hwnd_ != nullptr && parent_ == nullptr) {
         // The dialog manager gives the focus to the first control before it
         // shows the dialog, which activates the dialog while it is hidden;
-        // showing an active window then brings nothing to the foreground,
-        // and the menu would come up behind, its title bar inactive. A
-        // program started by the foreground program may take the foreground.
+        // showing a window that is already active then does not make it the
+        // foreground window (so under Wine), and its title bar is drawn
+        // inactive. A program started by the foreground program, as the
+        // menu is, may take the foreground.
         SetForegroundWindow(hwnd_);
     }
     if (hwnd_ != nullptr) SetTimer(hwnd_, kPaintedTimer, USER_TIMER_MINIMUM, nullptr);

@@ -30,8 +30,8 @@ protected:
     MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void PreTranslateMessage(const MSG& message) override;
-    // The items' hand cursors and tooltips, which no one sees before the
-    // pointer comes, once the menu is on the screen.
+    // Once the menu is on the screen: the hidden items attach, and every
+    // item gets its hand cursor and tooltip, which only the pointer calls for.
     void OnPainted() override;
 
 private:

@@ -171,7 +171,8 @@ void LinkItem::LoadHandCursor() {
 
 void LinkItem::CreateTooltip() {
     // The common controls are loaded with the first tooltip, not with the
-    // program: loading them costs the menu as much time as showing it.
+    // program: loading them (and the theming they bring) at start-up would
+    // hold back the menu's first sight.
     using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     auto init = reinterpret_cast<InitFunction>(SystemFunction("comctl32.dll", "InitCommonControlsEx"));
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
