@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "launcher_app.h"
 #include "dialog_watch.h"
 #include "launcher_dialog.h"
+#include "link_annotation.h"
 #include "scratch_dir.h"
 #include "text_files.h"
 
@@ -257,6 +259,39 @@ TEST(LinkItem, PointerOverTheItemRedrawsItInTheHighlightColourWithTheHandCursor)
         ASSERT_NE(item.handCursor(), nullptr);
         EXPECT_TRUE(SendMessageA(item.hwnd(), WM_SETCURSOR, (WPARAM)item.hwnd(), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
         EXPECT_EQ(GetCursor(), item.handCursor());
+    });
+}
+
+TEST(LinkItem, AScreenReaderHearsTheCaptionAndALinkWhereTheSystemCanSaySo) {
+    TestPicture dialog(130, 0);
+    RunDialog(dialog, [&](HWND) {
+        HWND item = dialog.item.hwnd();
+        SetWindowTextA(item, "Install fonts");
+        ShowWindow(item, SW_SHOW);
+        auto heard = [item](std::wstring* name) {
+            IAccessible* accessible = nullptr;
+            VARIANT self = {}, role = {};
+            self.vt = VT_I4, self.lVal = CHILDID_SELF;
+            if (FAILED(AccessibleObjectFromWindow(item, OBJID_CLIENT, IID_IAccessible,
+                                                  reinterpret_cast<void**>(&accessible))))
+                return -1L;
+            BSTR text = nullptr;
+            if (SUCCEEDED(accessible->get_accName(self, &text)) && text) *name = text;
+            SysFreeString(text);
+            accessible->get_accRole(self, &role);
+            accessible->Release();
+            return role.vt == VT_I4 ? role.lVal : -1L;
+        };
+        std::wstring name;
+        const long before = heard(&name);
+        ASSERT_NE(before, -1L);
+        LinkAnnotation annotation;
+        const bool marked = annotation.MarkAsLink(item);
+        name.clear();
+        EXPECT_EQ(heard(&name), marked ? ROLE_SYSTEM_LINK : before);
+        EXPECT_EQ(name, L"Install fonts");
+        annotation.Clear();
+        EXPECT_EQ(heard(&name), before);
     });
 }
 
