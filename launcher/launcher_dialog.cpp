@@ -5,6 +5,18 @@
 
 namespace velmora {
 
+namespace {
+
+// Marks the items for screen readers once the menu is shown and painted:
+// timer messages come after every other message of the queue.
+constexpr UINT_PTR kAnnotateTimer = 1;
+
+bool IsNavigationKey(WPARAM key) {
+    return key == VK_TAB || key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+}
+
+}  // namespace
+
 LauncherDialog::LauncherDialog(const LauncherApp& app, int templateId)
     : PictureDialog(templateId, nullptr),
       app_(app),
@@ -16,6 +28,24 @@ MessageResult LauncherDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
         return OnPaint();
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(icon_);
+    case WM_QUERYUISTATE:
+        return uiState_;
+    case WM_UPDATEUISTATE:
+        // The system's own changes (where it keeps the state) count too; its
+        // default processing passes them on to the controls.
+        ChangeUiState(LOWORD(wParam), HIWORD(wParam));
+        return kNotHandled;
+    case WM_SHOWWINDOW:
+        if (wParam) SetTimer(hwnd_, kAnnotateTimer, USER_TIMER_MINIMUM, nullptr);
+        return kNotHandled;
+    case WM_TIMER:
+        if (wParam != kAnnotateTimer) return PictureDialog::OnMessage(message, wParam, lParam);
+        KillTimer(hwnd_, kAnnotateTimer);
+        AnnotateItems();
+        return 0;
+    case WM_DESTROY:
+        annotation_.Clear();
+        return kNotHandled;
     default:
         return PictureDialog::OnMessage(message, wParam, lParam);
     }
@@ -50,6 +80,8 @@ BOOL LauncherDialog::OnInitDialog() {
     SetDlgItemTextA(hwnd_, IDCANCEL, value);
 
     LoadItems();
+    // The focus goes to the first tab stop: the first shown item, or Close
+    // when there is none.
     return TRUE;
 }
 
@@ -75,6 +107,28 @@ bool LauncherDialog::LoadItem(int index, LinkItem& item) {
 void LauncherDialog::PreTranslateMessage(const MSG& message) {
     for (LinkItem& item : items_) {
         if (item.hwnd() != nullptr && message.hwnd == item.hwnd()) item.RelayEvent(message);
+    }
+    // Before the dialog manager moves the focus, so that the item it moves
+    // to is drawn with its cue at once.
+    if (message.message == WM_KEYDOWN && IsNavigationKey(message.wParam) && (uiState_ & UISF_HIDEFOCUS)) {
+        ChangeUiState(UIS_CLEAR, UISF_HIDEFOCUS);
+        for (LinkItem& item : items_) {
+            if (item.hwnd() != nullptr)
+                SendMessageA(item.hwnd(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        }
+    }
+}
+
+void LauncherDialog::ChangeUiState(WORD action, WORD flags) {
+    const UINT known = flags & (UISF_HIDEFOCUS | UISF_HIDEACCEL);
+    if (action == UIS_SET) uiState_ |= known;
+    if (action == UIS_CLEAR) uiState_ &= ~known;
+}
+
+void LauncherDialog::AnnotateItems() {
+    for (LinkItem& item : items_) {
+        if (item.hwnd() != nullptr && (GetWindowLongPtrA(item.hwnd(), GWL_STYLE) & WS_VISIBLE))
+            annotation_.MarkAsLink(item.hwnd());
     }
 }
 

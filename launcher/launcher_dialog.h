@@ -1,7 +1,11 @@
 // The launcher's window: a picture dialog with the logo, up to twenty link
 // items in two columns and a Close button; title, Close caption and items
-// come from the language section of setup.inf.
+// come from the language section of setup.inf. It opens with the focus on
+// the first shown item and keeps the window's keyboard cues itself: hidden
+// until a navigation key (Tab, an arrow) is pressed, or the system clears
+// them, so that the focused item is lit only for a keyboard user.
 #pragma once
+#include "link_annotation.h"
 #include "link_item.h"
 #include "menu_configuration.h"
 #include "picture_dialog.h"
@@ -25,6 +29,8 @@ public:
 
     LinkItem& item(int index) { return items_[index]; }
     HICON icon() const { return icon_; }
+    // UISF_HIDEFOCUS and UISF_HIDEACCEL, as the dialog answers WM_QUERYUISTATE.
+    UINT uiState() const { return uiState_; }
 
 protected:
     MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -39,10 +45,14 @@ private:
     void BindItems();
     void BindItem(int index);
     MessageResult OnPaint();
+    void ChangeUiState(WORD action, WORD flags);
+    void AnnotateItems();
 
     const LauncherApp& app_;
     LinkItem items_[kItemCount];
     HICON icon_;
+    UINT uiState_ = UISF_HIDEFOCUS | UISF_HIDEACCEL;
+    LinkAnnotation annotation_;
 };
 
 }  // namespace velmora

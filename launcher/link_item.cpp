@@ -80,7 +80,8 @@ void LinkItem::Detach() {
 }
 
 void LinkItem::OnAttach() {
-    SetWindowLongPtrA(hwnd_, GWL_STYLE, GetWindowLongPtrA(hwnd_, GWL_STYLE) | SS_NOTIFY);
+    // A link reports clicks and, like every link control, is reached by Tab.
+    SetWindowLongPtrA(hwnd_, GWL_STYLE, GetWindowLongPtrA(hwnd_, GWL_STYLE) | SS_NOTIFY | WS_TABSTOP);
 
     std::string text = WindowText(hwnd_);
     if (target_.empty()) target_ = text;
@@ -225,6 +226,20 @@ LRESULT LinkItem::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnColour(reinterpret_cast<HDC>(wParam));
     case kReflectedBase + WM_COMMAND:
         return OnNotification(HIWORD(wParam));
+    case WM_GETDLGCODE:
+        return OnGetDialogCode(wParam, lParam);
+    case WM_KEYDOWN:
+        return OnKeyDown(wParam, lParam);
+    case WM_PAINT:
+        OnPaint(wParam, lParam);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE: {
+        LRESULT result = CallOriginal(message, wParam, lParam);
+        if (message != WM_UPDATEUISTATE || GetFocus() == hwnd_) RedrawWithBackground();
+        return result;
+    }
     case WM_NCDESTROY: {
         HWND hwnd = hwnd_;
         WNDPROC original = originalProc_;
@@ -273,8 +288,71 @@ void LinkItem::OnCaptureChanged(HWND gaining) {
 
 void LinkItem::RedrawNow() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
 
+void LinkItem::RedrawWithBackground() {
+    // The control paints no background of its own: a focus rectangle that
+    // goes away must be painted over by the dialog's picture.
+    HWND parent = GetParent(hwnd_);
+    RECT rect;
+    if (parent == nullptr || !GetWindowRect(hwnd_, &rect)) return RedrawNow();
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool LinkItem::showsFocusCue() const {
+    if (hwnd_ == nullptr || GetFocus() != hwnd_) return false;
+    HWND top = GetAncestor(hwnd_, GA_ROOT);
+    return (SendMessageA(top != nullptr ? top : hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
+LRESULT LinkItem::OnGetDialogCode(WPARAM wParam, LPARAM lParam) {
+    LRESULT code = CallOriginal(WM_GETDLGCODE, wParam, lParam);
+    // Enter would otherwise be the dialog's default command; the item wants
+    // it (and Space) for itself. Tab, Esc and the arrows stay the dialog's.
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (message != nullptr && message->message == WM_KEYDOWN &&
+        (message->wParam == VK_RETURN || message->wParam == VK_SPACE))
+        code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
+LRESULT LinkItem::OnKeyDown(WPARAM key, LPARAM flags) {
+    // A key already down before this message (held, or the press that
+    // started the program) opens nothing.
+    const bool repeated = (flags & (1L << 30)) != 0;
+    if ((key == VK_RETURN || key == VK_SPACE) && !repeated) {
+        OnClicked();
+        return 0;
+    }
+    return CallOriginal(WM_KEYDOWN, key, flags);
+}
+
+void LinkItem::OnPaint(WPARAM wParam, LPARAM lParam) {
+    CallOriginal(WM_PAINT, wParam, lParam);
+    if (showsFocusCue()) DrawFocusCue();
+}
+
+void LinkItem::DrawFocusCue() {
+    // A dotted frame around the caption in the lit colour. Drawn by copy, not
+    // by inversion, so that painting the item again leaves it as it is.
+    HDC dc = GetDC(hwnd_);
+    if (dc == nullptr) return;
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    LOGBRUSH brush = {BS_SOLID, hoverColour_, 0};
+    HPEN pen = ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &brush, 0, nullptr);
+    if (pen != nullptr) {
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Rectangle(dc, client.left, client.top, client.right, client.bottom);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+    }
+    ReleaseDC(hwnd_, dc);
+}
+
 LRESULT LinkItem::OnColour(HDC dc) {
-    SetTextColor(dc, hovering_ ? hoverColour_ : linkColour_);
+    SetTextColor(dc, hovering_ || showsFocusCue() ? hoverColour_ : linkColour_);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
 }

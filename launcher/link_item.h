@@ -2,7 +2,10 @@
 // link blue, the highlight colour while the pointer is over it, a hand
 // cursor, a tooltip with the item's target, and on a click the target,
 // joined to the program's directory, opened through the shell, after which
-// the dialog is asked to close.
+// the dialog is asked to close. By keyboard it is a tab stop: Enter or Space
+// opens it as a click does, and while it has the focus it is drawn lit with
+// a focus rectangle, once the window's keyboard cues are on (its top-level
+// window's answer to WM_QUERYUISTATE).
 //
 // The dialog offers the control's colour request and click notification
 // back to it (reflected, see dialog_base.h) and hands every message of its
@@ -46,6 +49,8 @@ public:
     HCURSOR handCursor() const { return handCursor_; }
     const std::string& target() const { return target_; }
     bool hovering() const { return hovering_; }
+    // Has the focus and the keyboard cues are on: drawn lit and framed.
+    bool showsFocusCue() const;
     COLORREF linkColour() const { return linkColour_; }
     COLORREF hoverColour() const { return hoverColour_; }
 
@@ -62,6 +67,11 @@ private:
     LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);
     void OnCaptureChanged(HWND gaining);
     LRESULT OnColour(HDC dc);
+    LRESULT OnGetDialogCode(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+    void OnPaint(WPARAM wParam, LPARAM lParam);
+    void DrawFocusCue();
+    void RedrawWithBackground();
     LRESULT OnNotification(WORD code);
     void OnClicked();
     void OnNcDestroy();

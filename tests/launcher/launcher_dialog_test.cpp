@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,9 +15,11 @@
 #include <utility>
 #include <vector>
 
+#include "child_process.h"
 #include "launcher_app.h"
 #include "dialog_watch.h"
 #include "launcher_dialog.h"
+#include "link_annotation.h"
 #include "scratch_dir.h"
 #include "text_files.h"
 
@@ -64,6 +67,30 @@ struct Surface {
     HGDIOBJ old;
     unsigned* pixels;
 };
+
+// A key pressed as the dialog's modal loop hands it on: through the message
+// filter and the dialog manager, to the window with the focus. `flags` is
+// the message's lParam (bit 30: the key was already down).
+void Press(HWND dialog, UINT key, bool shift = false, LPARAM flags = 1) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE shiftBefore = keys[VK_SHIFT];
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG message = {GetFocus(), WM_KEYDOWN, key, flags, 0, {}};
+    IsDialogMessageA(dialog, &message);
+    keys[VK_SHIFT] = shiftBefore;
+    SetKeyboardState(keys);
+}
+
+// How many pixels of `colour` a window shows.
+long Shows(HWND window, COLORREF colour) {
+    Surface copy(200, 40);
+    HDC dc = GetDC(window);
+    BitBlt(copy.dc, 0, 0, 200, 40, dc, 0, 0, SRCCOPY);
+    ReleaseDC(window, dc);
+    return copy.Count(colour);
+}
 
 // A link item that records what it would have the shell open.
 struct RecordingItem : LinkItem {
@@ -284,6 +311,39 @@ TEST(LinkItem, PointerOverTheItemRedrawsItInTheHighlightColourWithTheHandCursor)
     });
 }
 
+TEST(LinkItem, AScreenReaderHearsTheCaptionAndALinkWhereTheSystemCanSaySo) {
+    TestPicture dialog(130, 0);
+    RunDialog(dialog, [&](HWND) {
+        HWND item = dialog.item.hwnd();
+        SetWindowTextA(item, "Install fonts");
+        ShowWindow(item, SW_SHOW);
+        auto heard = [item](std::wstring* name) {
+            IAccessible* accessible = nullptr;
+            VARIANT self = {}, role = {};
+            self.vt = VT_I4, self.lVal = CHILDID_SELF;
+            if (FAILED(AccessibleObjectFromWindow(item, OBJID_CLIENT, IID_IAccessible,
+                                                  reinterpret_cast<void**>(&accessible))))
+                return -1L;
+            BSTR text = nullptr;
+            if (SUCCEEDED(accessible->get_accName(self, &text)) && text) *name = text;
+            SysFreeString(text);
+            accessible->get_accRole(self, &role);
+            accessible->Release();
+            return role.vt == VT_I4 ? role.lVal : -1L;
+        };
+        std::wstring name;
+        const long before = heard(&name);
+        ASSERT_NE(before, -1L);
+        LinkAnnotation annotation;
+        const bool marked = annotation.MarkAsLink(item);
+        name.clear();
+        EXPECT_EQ(heard(&name), marked ? ROLE_SYSTEM_LINK : before);
+        EXPECT_EQ(name, L"Install fonts");
+        annotation.Clear();
+        EXPECT_EQ(heard(&name), before);
+    });
+}
+
 TEST(LinkItem, ClickOpensTheTargetBesideTheProgramFromItsDirectoryAndClosesTheDialog) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -414,4 +474,92 @@ TEST(LauncherDialog, LayoutAndItemsFromSetupInf) {
     char value[260];
     app.ReadValue("Title", "Tolvane", value);
     EXPECT_STREQ(value, "Tolvane");
+}
+
+TEST(LauncherDialog, KeyboardReachesTheShownItemsInReadingOrderAndOpensOneAsAClickDoes) {
+    // Items 1, 2, 3 and 17 shown; item 2 opens a stand-in program.
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string dir(path, std::strrchr(path, '\\'));
+    const std::string tools = dir + "\\kbd";
+    CreateDirectoryA(tools.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(vexatest::WinePath(STANDIN_EXE).c_str(), vexatest::Widen(tools + "\\Setup.exe", CP_ACP).c_str(),
+                          FALSE));
+    vexatest::ScratchDir scratch;
+    ASSERT_TRUE(vexatest::WriteTextFile(scratch / "setup.inf",
+                                        "[MSGENG]\n1=One\n1r=t1\n2=Two\n2r=kbd\\Setup.exe\n3=Three\n17=Seventeen\n",
+                                        1252));
+    LauncherApp app("Velmora.exe");
+    ASSERT_TRUE(app.UseIniDirectory(scratch.path().c_str()));
+    auto focused = [] { return GetDlgCtrlID(GetFocus()); };
+
+    // Tab, Shift+Tab and the arrows, one after another from the first item.
+    const struct {
+        UINT key;
+        bool shift;
+        int focus;
+    } steps[] = {{VK_TAB, false, 1002},   {VK_TAB, false, 1003}, {VK_TAB, false, 1017}, {VK_TAB, false, IDCANCEL},
+                 {VK_TAB, false, 1001},   {VK_TAB, true, IDCANCEL}, {VK_TAB, true, 1017}, {VK_RIGHT, false, 1001},
+                 {VK_LEFT, false, 1017},  {VK_UP, false, 1003},  {VK_DOWN, false, 1017}, {VK_DOWN, false, 1001}};
+    {
+        LauncherDialog dialog(app, app.ChooseTemplate());
+        RunDialog(dialog, [&](HWND hwnd) {
+            ASSERT_TRUE(dialog.LoadItem(16, dialog.item(16)));
+            HWND first = GetDlgItem(hwnd, 1001), second = GetDlgItem(hwnd, 1002);
+            const COLORREF lit = dialog.item(0).hoverColour();
+            // Opened by the mouse: the focus is on the first item, drawn as today.
+            EXPECT_EQ(focused(), 1001);
+            EXPECT_TRUE(dialog.uiState() & UISF_HIDEFOCUS);
+            EXPECT_EQ(Shows(first, lit), 0);
+            EXPECT_GT(Shows(first, dialog.item(0).linkColour()), 0);
+            for (const auto& step : steps) {
+                SCOPED_TRACE(testing::Message() << step.key << (step.shift ? " with Shift" : ""));
+                Press(hwnd, step.key, step.shift);
+                EXPECT_EQ(focused(), step.focus);
+            }
+            // After a key: the focused item lit and framed, the others as before.
+            EXPECT_FALSE(dialog.uiState() & UISF_HIDEFOCUS);
+            EXPECT_GT(Shows(first, lit), 0);
+            Press(hwnd, VK_TAB);
+            EXPECT_EQ(Shows(first, lit), 0);
+            RECT client;
+            GetClientRect(second, &client);
+            EXPECT_GT(Shows(second, lit), client.right);  // the frame's top and bottom at least
+        });
+    }
+
+    // Enter or Space on the second item starts its program from its directory
+    // and closes the menu; a key that was already down opens nothing.
+    const struct {
+        UINT key;
+        LPARAM flags;
+        bool opens;
+    } presses[] = {{VK_RETURN, 1, true}, {VK_SPACE, 1, true}, {VK_RETURN, 1 | (1L << 30), false}};
+    for (const auto& press : presses) {
+        SCOPED_TRACE(testing::Message() << press.key << " " << press.flags);
+        const std::string record = scratch / "record.txt";
+        DeleteFileA(record.c_str());
+        SetEnvironmentVariableA("VEXA_SETUP_RECORD", record.c_str());
+        LauncherDialog dialog(app, app.ChooseTemplate());
+        RunDialog(dialog, [&](HWND hwnd) {
+            Press(hwnd, VK_TAB);
+            ASSERT_EQ(focused(), 1002);
+            Press(hwnd, press.key, false, press.flags);
+            MSG close;
+            EXPECT_EQ(PeekMessageA(&close, hwnd, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != 0, press.opens);
+        });
+        SetEnvironmentVariableA("VEXA_SETUP_RECORD", nullptr);
+        std::string bytes;
+        for (int waited = 0; press.opens && waited < 15000 && !(vexatest::ReadBytes(record, &bytes) && !bytes.empty());
+             waited += 50)
+            Sleep(50);
+        const std::string started = press.opens ? tools + "\\Setup.exe\t" + tools + "\t" : "";
+        if (!press.opens) {
+            Sleep(500);
+            vexatest::ReadBytes(record, &bytes);
+        }
+        EXPECT_EQ(press.opens ? bytes.substr(0, started.size()) : bytes, started);
+    }
+    DeleteFileA((tools + "\\Setup.exe").c_str());
+    RemoveDirectoryA(tools.c_str());
 }

@@ -29,6 +29,20 @@ std::string Text(HWND window) {
     return text;
 }
 
+// The control of `menu` that has the focus, waited for until it is `id`
+// (up to 5 s); nullptr when the focus went elsewhere.
+HWND WaitForFocus(HWND menu, int id) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    for (int waited = 0; waited < 5000; waited += 20) {
+        if (GetGUIThreadInfo(GetWindowThreadProcessId(menu, nullptr), &thread) && thread.hwndFocus != nullptr &&
+            GetParent(thread.hwndFocus) == menu && GetDlgCtrlID(thread.hwndFocus) == id)
+            return thread.hwndFocus;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
 class Disc {
 public:
     // A disc in a scratch directory, or at the root of drive `root` ("R:").
@@ -128,4 +142,24 @@ TEST(LauncherProcess, LanguageCode700ShowsTheEnglishSectionAndEscapeEnds) {
     EXPECT_EQ(Text(menu), "Disc menu");
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(disc.Ended());
+}
+
+TEST(LauncherProcess, TabGoesRoundTheItemsAndCloseAndEnterStartsTheFocusedItem) {
+    Disc disc;
+    HWND menu = disc.Start("");
+    ASSERT_NE(menu, nullptr);
+    // Keys go where the keyboard sends them: to the window with the focus,
+    // which the menu puts on its first item.
+    HWND focus = WaitForFocus(menu, 1001);
+    ASSERT_NE(focus, nullptr);
+    for (int id : {1002, 1003, IDCANCEL, 1001}) {
+        PostMessageA(focus, WM_KEYDOWN, VK_TAB, 1);
+        focus = WaitForFocus(menu, id);
+        ASSERT_NE(focus, nullptr) << id;
+    }
+    PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_TRUE(disc.Ended());
+    const std::string tools = disc.dir() + "\\Tools";
+    const std::string started = tools + "\\Setup.exe\t" + tools + "\t";
+    EXPECT_EQ(disc.Record(15000).substr(0, started.size()), started);
 }
