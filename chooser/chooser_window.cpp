@@ -5,8 +5,6 @@
 #include "resource_ids.h"
 #include "setup_path.h"
 
-#include <shellapi.h>
-
 namespace orvane {
 
 namespace {
@@ -14,6 +12,23 @@ namespace {
 constexpr UINT kSimplifiedChineseCodePage = 936;
 
 bool IsChoice(int id) { return id >= IDC_CHOICE_NODI && id <= IDC_CHOICE_BITAO; }
+
+// Opens `path` through the shell. The shell is loaded (from the system
+// directory, never from the disc) when OK starts a setup program, not with
+// the chooser: loading it, and all that it loads, at start-up would hold
+// back the chooser's window.
+void OpenThroughShell(const wchar_t* path) {
+    wchar_t shell[kPathCapacity];
+    UINT length = GetSystemDirectoryW(shell, static_cast<UINT>(kPathCapacity));
+    const wchar_t name[] = L"\\shell32.dll";
+    if (length == 0 || length + sizeof name / sizeof name[0] > kPathCapacity) return;
+    lstrcpynW(shell + length, name, static_cast<int>(kPathCapacity - length));
+    HMODULE module = LoadLibraryW(shell);
+    if (module == nullptr) return;
+    using OpenFunction = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    auto open = reinterpret_cast<OpenFunction>(reinterpret_cast<void*>(GetProcAddress(module, "ShellExecuteW")));
+    if (open != nullptr) open(nullptr, L"open", path, nullptr, nullptr, SW_SHOW);
+}
 
 }  // namespace
 
@@ -204,7 +219,7 @@ void ChooserWindow::OnOK() {
 
     // No working directory: the setup program inherits the chooser's. Its
     // outcome is its own affair; a missing program passes silently.
-    ShellExecuteW(nullptr, L"open", setupPath, nullptr, nullptr, SW_SHOW);
+    OpenThroughShell(setupPath);
     EndDialog(hwnd_, IDOK);
 }
 

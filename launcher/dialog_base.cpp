@@ -9,6 +9,10 @@ namespace {
 DialogBase* g_running = nullptr;
 HHOOK g_filter = nullptr;
 
+// The timer that tells when the dialog has painted: a timer's message comes
+// only when no other message, and no paint, is left for the thread.
+constexpr UINT_PTR kPaintedTimer = 0x7E1A;
+
 // WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC: the requests for a control's colours.
 bool IsControlColourRequest(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
 
@@ -74,7 +78,25 @@ BOOL DialogBase::Initialise() {
     BOOL result = OnInitDialog();
     if (hwnd_ != nullptr && parent_ == nullptr && GetWindowRect(hwnd_, &after) && EqualRect(&before, &after))
         CentreOnScreen();
+    if (hwnd_ != nullptr && parent_ == nullptr) {
+        // The dialog manager gives the focus to the first control before it
+        // shows the dialog, which activates the dialog while it is hidden;
+        // showing a window that is already active then does not make it the
+        // foreground window (so under Wine), and its title bar is drawn
+        // inactive. A program started by the foreground program, as the
+        // menu is, may take the foreground.
+        SetForegroundWindow(hwnd_);
+    }
+    if (hwnd_ != nullptr) SetTimer(hwnd_, kPaintedTimer, USER_TIMER_MINIMUM, nullptr);
     return result;
+}
+
+void DialogBase::OnPaintedTimer() {
+    // Not shown yet (a modal dialog shows when its queue first runs empty),
+    // or something left to paint: the timer comes again.
+    if (!IsWindowVisible(hwnd_) || GetUpdateRect(hwnd_, nullptr, FALSE)) return;
+    KillTimer(hwnd_, kPaintedTimer);
+    OnPainted();
 }
 
 void DialogBase::CentreOnScreen() {
@@ -91,6 +113,10 @@ void DialogBase::CentreOnScreen() {
 }
 
 MessageResult DialogBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kPaintedTimer) {
+        OnPaintedTimer();
+        return 0;
+    }
     if (IsControlColourRequest(message))
         return OnControlColour(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     if (message == WM_COMMAND) return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));

@@ -53,6 +53,9 @@ protected:
     virtual MessageResult OnControlColour(UINT message, HDC dc, HWND control);
     // Sees every message of the dialog's modal loop before it is dispatched.
     virtual void PreTranslateMessage(const MSG&) {}
+    // Runs once, when the dialog is on the screen and it and its controls
+    // have painted: the place for what its first sight does not need.
+    virtual void OnPainted() {}
 
     HWND hwnd_ = nullptr;
 
@@ -61,6 +64,7 @@ private:
     static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
     BOOL Initialise();
     void CentreOnScreen();
+    void OnPaintedTimer();
 
     int templateId_;
     HWND parent_;

@@ -39,7 +39,7 @@ MessageResult LauncherDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
         if (wParam) SetTimer(hwnd_, kAnnotateTimer, USER_TIMER_MINIMUM, nullptr);
         return kNotHandled;
     case WM_TIMER:
-        if (wParam != kAnnotateTimer) return kNotHandled;
+        if (wParam != kAnnotateTimer) return PictureDialog::OnMessage(message, wParam, lParam);
         KillTimer(hwnd_, kAnnotateTimer);
         AnnotateItems();
         return 0;
@@ -52,15 +52,23 @@ MessageResult LauncherDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void LauncherDialog::BindItems() {
-    // Each item attaches while its control still shows its template text.
-    for (int i = 0; i < kItemCount; ++i) {
-        HWND control = GetDlgItem(hwnd_, IDC_FIRST_ITEM + i);
-        if (control != nullptr) items_[i].Attach(control);
-    }
+    for (int i = 0; i < kItemCount; ++i) BindItem(i);
+}
+
+void LauncherDialog::BindItem(int index) {
+    // An item attaches while its control still shows its template text.
+    HWND control = GetDlgItem(hwnd_, IDC_FIRST_ITEM + index);
+    if (control != nullptr && items_[index].hwnd() == nullptr) items_[index].AttachForFirstPaint(control);
+}
+
+void LauncherDialog::OnPainted() {
+    // The items that setup.inf leaves hidden attach only now: no one sees
+    // them, and the menu shows sooner without them.
+    BindItems();
+    for (LinkItem& item : items_) item.FinishAttach();
 }
 
 BOOL LauncherDialog::OnInitDialog() {
-    BindItems();
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     SetBackground(IDB_BACKGROUND, kTiled);
@@ -88,6 +96,7 @@ bool LauncherDialog::LoadItem(int index, LinkItem& item) {
     char target[kPathCapacity];
     if (!app_.ReadItem(index, caption, target)) return false;
 
+    if (&item == &items_[index]) BindItem(index);
     HWND control = GetDlgItem(hwnd_, IDC_FIRST_ITEM + index);
     SetWindowTextA(control, caption);
     item.SetTarget(target);

@@ -36,9 +36,14 @@ protected:
     MessageResult OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void PreTranslateMessage(const MSG& message) override;
+    // Once the menu is on the screen: the hidden items attach, and every
+    // item gets its hand cursor and tooltip, which only the pointer calls for.
+    void OnPainted() override;
 
 private:
+    // Attaches the items not attached yet, or item `index`.
     void BindItems();
+    void BindItem(int index);
     MessageResult OnPaint();
     void ChangeUiState(WORD action, WORD flags);
     void AnnotateItems();

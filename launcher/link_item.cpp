@@ -55,6 +55,19 @@ bool LinkItem::Attach(HWND control) {
     return true;
 }
 
+bool LinkItem::AttachForFirstPaint(HWND control) {
+    finishLater_ = true;
+    bool attached = Attach(control);
+    finishLater_ = false;
+    return attached;
+}
+
+void LinkItem::FinishAttach() {
+    if (hwnd_ == nullptr) return;
+    LoadHandCursor();
+    if (tooltip_ == nullptr) CreateTooltip();
+}
+
 void LinkItem::Detach() {
     if (tooltip_ != nullptr && IsWindow(tooltip_)) DestroyWindow(tooltip_);
     tooltip_ = nullptr;
@@ -84,8 +97,7 @@ void LinkItem::OnAttach() {
     }
 
     FitToText();
-    LoadHandCursor();
-    CreateTooltip();
+    if (!finishLater_) FinishAttach();
 }
 
 void LinkItem::SetTarget(const char* target) {
@@ -159,8 +171,13 @@ void LinkItem::LoadHandCursor() {
 }
 
 void LinkItem::CreateTooltip() {
+    // The common controls are loaded with the first tooltip, not with the
+    // program: loading them (and the theming they bring) at start-up would
+    // hold back the menu's first sight.
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto init = reinterpret_cast<InitFunction>(SystemFunction("comctl32.dll", "InitCommonControlsEx"));
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
+    if (init == nullptr || !init(&classes)) return;
     tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (tooltip_ != nullptr) UpdateTool(TTM_ADDTOOLA);
@@ -378,6 +395,10 @@ void LinkItem::OnClicked() {
     PostMessageA(GetParent(hwnd_), WM_CLOSE, 0, 0);
 }
 
-void LinkItem::OpenThroughShell(SHELLEXECUTEINFOA& request) { ShellExecuteExA(&request); }
+void LinkItem::OpenThroughShell(SHELLEXECUTEINFOA& request) {
+    // The shell, and all that it loads, comes with the first click only.
+    using OpenFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+    if (auto open = reinterpret_cast<OpenFunction>(SystemFunction("shell32.dll", "ShellExecuteExA"))) open(&request);
+}
 
 }  // namespace velmora

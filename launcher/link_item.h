@@ -28,6 +28,12 @@ public:
     // Takes over the messages of `control` and runs OnAttach. False when
     // the item is already attached or the control cannot be subclassed.
     bool Attach(HWND control);
+    // The same, but the hand cursor and the tooltip, which only the pointer
+    // calls for, wait for FinishAttach: a dialog that attaches its items so
+    // and finishes them once it is painted shows sooner.
+    bool AttachForFirstPaint(HWND control);
+    // Obtains the hand cursor and creates the tooltip, where not done yet.
+    void FinishAttach();
 
     // Stores the target and brings the item's size and tooltip up to date.
     void SetTarget(const char* target);
@@ -83,6 +89,7 @@ private:
     HWND tooltip_ = nullptr;
 
     HWND hwnd_ = nullptr;
+    bool finishLater_ = false;
     WNDPROC originalProc_ = nullptr;
     HFONT originalFont_ = nullptr;
 };

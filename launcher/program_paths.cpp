@@ -1,5 +1,7 @@
 #include "program_paths.h"
 
+#include <cstdio>
+
 namespace velmora {
 
 char* LastBackslash(char* path) {
@@ -25,6 +27,17 @@ bool GetProgramDirectory(char (&directory)[kPathCapacity]) {
         return false;
     }
     return true;
+}
+
+void* SystemFunction(const char* dll, const char* function) {
+    char system[kPathCapacity];
+    char path[kPathCapacity];
+    UINT length = GetSystemDirectoryA(system, static_cast<UINT>(kPathCapacity));
+    if (length == 0 || length >= kPathCapacity) return nullptr;
+    int written = std::snprintf(path, sizeof path, "%s\\%s", system, dll);
+    if (written <= 0 || static_cast<size_t>(written) >= sizeof path) return nullptr;
+    HMODULE module = LoadLibraryA(path);
+    return module != nullptr ? reinterpret_cast<void*>(GetProcAddress(module, function)) : nullptr;
 }
 
 }  // namespace velmora

@@ -124,6 +124,55 @@ struct TestPicture : PictureDialog {
     RecordingItem item;
 };
 
+// Pumps this thread's messages as a dialog's modal loop does (the loop's
+// message filter first) until `done` or `milliseconds` have passed.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    for (DWORD start = GetTickCount(); !done(); Sleep(10)) {
+        if (GetTickCount() - start > milliseconds) return false;
+        for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);)
+            if (!CallMsgFilterA(&m, MSGF_DIALOGBOX)) TranslateMessage(&m), DispatchMessageA(&m);
+    }
+    return true;
+}
+
+// What the user sees of a shown item and of the menu around it: the item
+// fitted to its caption and drawn on the picture without a background of
+// its own, its tooltip brought up by the pointer through the message relay
+// (once the menu has painted), and the menu centred, with icon 128.
+void ExpectShownAsTheUserSeesIt(HWND menu, LinkItem& item, bool pointAtIt) {
+    HWND control = item.hwnd();
+    char caption[64] = {};
+    GetWindowTextA(control, caption, sizeof caption);
+    SIZE text = {};
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(control, WM_GETFONT, 0, 0));
+    GetTextExtentPoint32A(dc, caption, static_cast<int>(std::strlen(caption)), &text);
+    SelectObject(dc, old);
+    RECT at = ChildRect(control);
+    EXPECT_LE(std::abs(at.right - at.left - (text.cx + 2)), 1) << caption;
+    SetBkMode(dc, OPAQUE);
+    SendMessageA(menu, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)control);
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    DeleteDC(dc);
+    if (!pointAtIt) return;
+
+    RECT window, work = {};
+    GetWindowRect(menu, &window);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(std::abs((window.left - work.left) - (work.right - window.right)), 1);
+    EXPECT_LE(std::abs((window.top - work.top) - (work.bottom - window.bottom)), 1);
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128));
+    EXPECT_EQ((HICON)SendMessageA(menu, WM_GETICON, ICON_BIG, 0), icon);
+    EXPECT_EQ((HICON)SendMessageA(menu, WM_GETICON, ICON_SMALL, 0), icon);
+
+    ASSERT_TRUE(PumpUntil([&] { return item.tooltip() != nullptr; }, 3000)) << "no tooltip after the first paint";
+    RECT screen;
+    GetWindowRect(control, &screen);
+    SetCursorPos((screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2);
+    PostMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM((screen.right - screen.left) / 2, 2));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(item.tooltip()) != FALSE; }, 3000)) << "no tooltip shown";
+}
+
 }  // namespace
 
 TEST(PictureDialog, TilesCentresAndClipsThePictureAndLeavesTheRestUnpainted) {
@@ -414,6 +463,7 @@ TEST(LauncherDialog, LayoutAndItemsFromSetupInf) {
                 EXPECT_EQ(text, caption(i + 1));
                 std::snprintf(text, sizeof text, "t%d", i + 1);
                 EXPECT_EQ(dialog.item(i).target(), text);
+                ExpectShownAsTheUserSeesIt(hwnd, dialog.item(i), i == 0);
             }
         });
     }

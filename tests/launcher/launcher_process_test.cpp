@@ -19,6 +19,10 @@ std::wstring Wide(const std::string& ansi) { return vexatest::Widen(ansi, CP_ACP
 // The launcher's menu: a visible dialog.
 bool IsMenu(HWND window) { return vexatest::HasClass(window, L"#32770"); }
 
+// A program beside the launcher whose name ends in the byte of a backslash
+// in Big5.
+std::wstring Big5Program(const std::string& dir) { return Wide(dir) + L"\\ab" + vexatest::Widen("許", CP_UTF8) + L".exe"; }
+
 std::string Text(HWND window) {
     char text[128] = {};
     GetWindowTextA(window, text, sizeof text);
@@ -41,29 +45,40 @@ HWND WaitForFocus(HWND menu, int id) {
 
 class Disc {
 public:
-    Disc() {
-        dir_ = scratch_.MakeDir("disc");
-        scratch_.MakeDir("disc\\Tools");
+    // A disc in a scratch directory, or at the root of drive `root` ("R:").
+    explicit Disc(const std::string& root = "") {
+        dir_ = root.empty() ? scratch_.MakeDir("disc") : root;
+        CreateDirectoryA((dir_ + "\\Tools").c_str(), nullptr);
         EXPECT_TRUE(CopyFileW(vexatest::WinePath(VELMORA_EXE).c_str(), Wide(dir_ + "\\Velmora.exe").c_str(), FALSE));
         EXPECT_TRUE(
             CopyFileW(vexatest::WinePath(STANDIN_EXE).c_str(), Wide(dir_ + "\\Tools\\Setup.exe").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW(vexatest::WinePath(STANDIN_EXE).c_str(), Big5Program(dir_).c_str(), FALSE));
         // 功 and 許 end in the byte of a backslash in Big5.
         const std::string ini = Section("MSGBIG5", "功能許可 選單", 950) + Section("MSGGB", "安装菜单", 936) +
                                 Section("MSGENG", "Disc menu", 1252);
         EXPECT_TRUE(vexatest::WriteBytes(dir_ + "\\setup.inf", ini));
         SetEnvironmentVariableA("VEXA_SETUP_RECORD", (scratch_ / "record.txt").c_str());
     }
-    ~Disc() { SetEnvironmentVariableA("VEXA_SETUP_RECORD", nullptr); }
+    ~Disc() {
+        SetEnvironmentVariableA("VEXA_SETUP_RECORD", nullptr);
+        if (dir_.size() == 2) {  // a drive root: leave it as it was
+            for (const char* file : {"\\Velmora.exe", "\\setup.inf", "\\Tools\\Setup.exe"}) DeleteFileA((dir_ + file).c_str());
+            DeleteFileW(Big5Program(dir_).c_str());
+            RemoveDirectoryA((dir_ + "\\Tools").c_str());
+        }
+    }
 
     static std::string Section(const char* name, const char* titleUtf8, unsigned codePage) {
         return vexatest::FromUtf8(std::string("[") + name + "]\r\nTitle=" + titleUtf8 +
-                                      "\r\n1=Setup\r\n1r=Tools\\Setup.exe\r\n2=Gone\r\n2r=Tools\\gone.exe\r\n\r\n",
+                                      "\r\n1=Setup\r\n1r=Tools\\Setup.exe\r\n2=Gone\r\n2r=Tools\\gone.exe\r\n3=Big5\r\n3r=ab許.exe\r\n\r\n",
                                   codePage);
     }
 
-    // Starts the launcher with `arguments` from another directory; its menu.
+    // Starts the launcher with `arguments` from another directory (for a
+    // drive root, one on that drive, which "R:" alone would name); its menu.
     HWND Start(const std::string& arguments) {
-        if (!process_.Start(Wide("\"" + dir_ + "\\Velmora.exe\"" + arguments), Wide(scratch_.path()))) return nullptr;
+        const std::string from = dir_.size() == 2 ? dir_ + "\\Tools" : scratch_.path();
+        if (!process_.Start(Wide("\"" + dir_ + "\\Velmora.exe\"" + arguments), Wide(from))) return nullptr;
         return process_.WaitForWindow(IsMenu);
     }
 
@@ -93,20 +108,30 @@ TEST(LauncherProcess, ShowsItsCodePagesSectionAndAClickStartsTheItemOrNothingAnd
     const UINT codePage = GetACP();
     ASSERT_TRUE(codePage == 950 || codePage == 936) << codePage;
     const char* title = codePage == 950 ? "功能許可 選單" : "安装菜单";
-    for (int id : {1001, 1002}) {  // Tools\Setup.exe, and a program that is not there
-        SCOPED_TRACE(id);
-        Disc disc;
+    const struct {
+        const char* root;  // "": a scratch directory
+        int id;
+        const char *file, *directory;  // started, in that working directory ("" for none)
+    } rows[] = {
+        {"", 1001, "\\Tools\\Setup.exe", "\\Tools"},
+        {"", 1002, "", ""},  // a program that is not there
+        {"", 1003, "\\ab許.exe", ""},
+        {"R:", 1003, "\\ab許.exe", "\\"},  // the drive's root, not its current directory
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.root) + " " + std::to_string(row.id));
+        Disc disc(row.root);
         HWND menu = disc.Start("");
         ASSERT_NE(menu, nullptr);
         EXPECT_EQ(Text(menu), vexatest::FromUtf8(title, codePage));
-        HWND item = GetDlgItem(menu, id);
+        HWND item = GetDlgItem(menu, row.id);
         ASSERT_TRUE(item && IsWindowVisible(item));
         PostMessageA(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         PostMessageA(item, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
         EXPECT_TRUE(disc.Ended());  // with no message box left open
-        const std::string tools = disc.dir() + "\\Tools";
-        const std::string started = id == 1001 ? tools + "\\Setup.exe\t" + tools + "\t" : "";
-        EXPECT_EQ(disc.Record(id == 1001 ? 15000 : 1000).substr(0, started.size()), started);
+        const std::string dir = vexatest::ToUtf8(disc.dir(), codePage);
+        const std::string started = *row.file ? dir + row.file + "\t" + dir + row.directory + "\t" : "";
+        EXPECT_EQ(disc.Record(*row.file ? 15000 : 1000).substr(0, started.size()), started);
     }
 }
 
@@ -127,7 +152,7 @@ TEST(LauncherProcess, TabGoesRoundTheItemsAndCloseAndEnterStartsTheFocusedItem) 
     // which the menu puts on its first item.
     HWND focus = WaitForFocus(menu, 1001);
     ASSERT_NE(focus, nullptr);
-    for (int id : {1002, IDCANCEL, 1001}) {
+    for (int id : {1002, 1003, IDCANCEL, 1001}) {
         PostMessageA(focus, WM_KEYDOWN, VK_TAB, 1);
         focus = WaitForFocus(menu, id);
         ASSERT_NE(focus, nullptr) << id;
