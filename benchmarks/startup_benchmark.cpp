@@ -3,7 +3,10 @@
 // and painted (the process has then gone idle for the first time, which it
 // does only when no message, paint included, is left for it). The first
 // program named is the yardstick; each other one's median is printed with
-// its ratio to the yardstick's, all measured in the same run, in turns.
+// its ratio to the yardstick, all measured in the same run, in turns. The
+// ratio is the median of the round-by-round ratios (a program's time over
+// the yardstick's in the same round), so that a stretch of load on the
+// machine weighs on both sides of each ratio alike.
 //
 // Usage: startup_benchmark RUNS NAME PROGRAM [NAME PROGRAM ...]
 // The ratio of the painted window is the one measured against the bound.
@@ -96,6 +99,14 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// Median over the rounds of times[round] / yardstick[round].
+double MedianRatio(const std::vector<double>& times, const std::vector<double>& yardstick) {
+    std::vector<double> ratios;
+    for (size_t round = 0; round < times.size() && round < yardstick.size(); ++round)
+        ratios.push_back(times[round] / yardstick[round]);
+    return Median(ratios);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -132,21 +143,21 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
 
-    const double shownYardstick = Median(programs[0].shown);
-    const double yardstick = Median(programs[0].painted);
-    std::wprintf(L"start-up, from the start of the process to its window (median of %d runs; ratio to %ls):\n", runs,
-                 programs[0].name.c_str());
+    std::wprintf(L"start-up, from the start of the process to its window (median of %d runs; ratio to %ls, median "
+                 L"of the rounds' ratios):\n",
+                 runs, programs[0].name.c_str());
     std::wprintf(L"  %-30ls %16ls %26ls\n", L"", L"shown", L"shown and painted");
     for (const Program& program : programs) {
         const double shown = Median(program.shown);
         const double painted = Median(program.painted);
         std::wprintf(L"  %-30ls %8.1f ms", program.name.c_str(), shown);
-        if (&program != &programs[0]) std::wprintf(L"  %4.2f", shown / shownYardstick);
+        if (&program != &programs[0]) std::wprintf(L"  %4.2f", MedianRatio(program.shown, programs[0].shown));
         else std::wprintf(L"      ");
         std::wprintf(L"   %8.1f ms", painted);
-        if (&program != &programs[0])
-            std::wprintf(L"  ratio %4.2f (%ls %.1f)", painted / yardstick,
-                         painted / yardstick <= kBound ? L"within" : L"OVER", kBound);
+        if (&program != &programs[0]) {
+            const double ratio = MedianRatio(program.painted, programs[0].painted);
+            std::wprintf(L"  ratio %4.2f (%ls %.1f)", ratio, ratio <= kBound ? L"within" : L"OVER", kBound);
+        }
         std::wprintf(L"\n");
     }
     return 0;
