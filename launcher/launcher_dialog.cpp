@@ -7,10 +7,6 @@ namespace velmora {
 
 namespace {
 
-// Marks the items for screen readers once the menu is shown and painted:
-// timer messages come after every other message of the queue.
-constexpr UINT_PTR kAnnotateTimer = 1;
-
 bool IsNavigationKey(WPARAM key) {
     return key == VK_TAB || key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
 }
@@ -35,14 +31,6 @@ MessageResult LauncherDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
         // default processing passes them on to the controls.
         ChangeUiState(LOWORD(wParam), HIWORD(wParam));
         return kNotHandled;
-    case WM_SHOWWINDOW:
-        if (wParam) SetTimer(hwnd_, kAnnotateTimer, USER_TIMER_MINIMUM, nullptr);
-        return kNotHandled;
-    case WM_TIMER:
-        if (wParam != kAnnotateTimer) return PictureDialog::OnMessage(message, wParam, lParam);
-        KillTimer(hwnd_, kAnnotateTimer);
-        AnnotateItems();
-        return 0;
     case WM_DESTROY:
         annotation_.Clear();
         return kNotHandled;
@@ -66,6 +54,9 @@ void LauncherDialog::OnPainted() {
     // them, and the menu shows sooner without them.
     BindItems();
     for (LinkItem& item : items_) item.FinishAttach();
+    // Marking the items for screen readers loads the accessibility service,
+    // which would hold back the menu's first paint as well.
+    AnnotateItems();
 }
 
 BOOL LauncherDialog::OnInitDialog() {
