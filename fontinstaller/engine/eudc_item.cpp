@@ -84,7 +84,7 @@ int InstallEudcItem(HWND owner, int index) {
 
     SetStatus(IDS_STATUS_ADDING_FONT, item.name);
     if (!WriteLinks(owner, item, registryData)) return 0;
-    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    NotifyFontChange();
     return 1;
 }
 

@@ -9,6 +9,7 @@
 #include "box_text.h"
 #include "install_session.h"
 #include "message_ids.h"
+#include "temp_files.h"
 
 namespace tarsik {
 
@@ -145,15 +146,13 @@ TransferResult PrepareDestination(Transfer* t, const char* destDir, char* destPa
     if (PieceIsDestination(t->pieces, t->group.pieceCount, t->destFull)) return TransferNoDestination;
     if (!Replaceable(t->destFull)) return TransferNoDestination;
 
-    // The directory with its backslash, and room for "tmpXXXX.tmp" after it.
+    // The new file is built beside the destination, under a name of ours;
+    // what a killed transfer left there before is removed first.
     char directory[kPathCapacity];
     CopyText(directory, sizeof directory, t->destFull);
     directory[FileNamePart(directory) - directory] = '\0';
-    if (std::strlen(directory) + 11 >= sizeof t->buildPath) return TransferNoDestination;
-    if (GetTempFileNameA(directory, "tmp", 0, t->buildPath) == 0) {
-        t->buildPath[0] = '\0';
-        return TransferNoDestination;
-    }
+    RemoveStaleTempFiles(directory);
+    if (!CreateOwnTempFile(directory, t->buildPath)) return TransferNoDestination;
     t->build = _lcreat(t->buildPath, 0);
     return t->build == HFILE_ERROR ? TransferNoDestination : TransferDone;
 }
@@ -163,11 +162,12 @@ bool OpenJoinFile(Transfer* t) {
     char tempDir[kPathCapacity];
     DWORD length = GetTempPathA(sizeof tempDir, tempDir);
     bool haveDir = length > 0 && length < sizeof tempDir;
-    bool named = haveDir && GetTempFileNameA(tempDir, "tmp", 0, t->joinPath) != 0;
+    if (haveDir) RemoveStaleTempFiles(tempDir);
+    bool named = haveDir && CreateOwnTempFile(tempDir, t->joinPath);
     if (named) t->join = _lcreat(t->joinPath, 0);
     if (t->join == HFILE_ERROR) {
         ShowWarning(t->owner, IDS_CANNOT_CREATE_TEMP, named ? t->joinPath : (haveDir ? tempDir : ""));
-        // GetTempFileNameA has made the (empty) file: the cleanup removes it.
+        // The (empty) file made under that name goes with the cleanup.
         if (!named) t->joinPath[0] = '\0';
         return false;
     }
@@ -205,7 +205,11 @@ bool CopyPieces(Transfer* t) {
             SetBusyCursor(0);
         } else {
             int copied = CopyFileBlocks(target, source, 0);
-            if (copied != 0) {
+            if (copied == IDS_WRITE_ERROR && target == t->join) {
+                // The temporary directory is full, not the destination.
+                ShowWarning(t->owner, IDS_CANNOT_CREATE_TEMP, t->joinPath);
+                ok = false;
+            } else if (copied != 0) {
                 ShowWarning(t->owner, copied);
                 ok = false;
             }

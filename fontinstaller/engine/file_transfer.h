@@ -27,7 +27,7 @@ struct TransferOptions {
     int normalAttributes = 0;                            // set the destination's attributes to normal
 };
 
-// The new file is built under a temporary name ("tmp*.tmp") in the
+// The new file is built under a temporary name of ours (temp_files.h) in the
 // destination's directory and replaces the destination only when it is
 // complete: a failed transfer leaves a file that was there before exactly as
 // it was, and removes what it built.

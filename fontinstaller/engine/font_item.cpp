@@ -9,14 +9,24 @@
 #include "install_session.h"
 #include "item_installers.h"
 #include "message_ids.h"
+#include "trace.h"
 
 namespace tarsik {
 
 int InstallFontItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.fontItemCount) return 0;
     const InstallItem& item = g_installScript.fontItems[index];
-    // A second install of a font is refused before anything else is looked at.
-    if (IsFontRegistered(item.fontName)) {
+    // A second install of a font is refused before anything else is looked
+    // at. One that an earlier install left under one Fonts key only (stopped
+    // between the two writes) is finished instead: the key the system
+    // starts from would otherwise never learn of it.
+    const FontRecord record = LookUpFont(item.fontName);
+    if (record == FontPartlyRecorded && CompleteFontRecord(item.fontName, g_installScript.fontsDir)) {
+        Trace("Font %s was recorded under one Fonts key only: its record is completed\n", item.fontName);
+        NotifyFontChange();
+        return 1;
+    }
+    if (record != FontNotRecorded) {
         ShowFormattedBox(owner, "%s已存在,若要安裝新版,請先刪除舊版!", {InstallerText(item.name)});
         return 0;
     }
@@ -50,7 +60,7 @@ int InstallFontItem(HWND owner, int index) {
         }
         return 0;
     }
-    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    NotifyFontChange();
     return 1;
 }
 

@@ -1,5 +1,9 @@
 #include "font_registry.h"
 
+#include <cstring>
+
+#include "ansi_text.h"
+#include "install_script.h"
 #include "registry_access.h"
 
 namespace tarsik {
@@ -47,10 +51,36 @@ int OpenFontsKeys(HKEY* keys) {
     return count;
 }
 
-bool AnyHolds(HKEY* keys, int count, const char* fontName) {
-    for (int i = 0; i < count; ++i)
-        if (ValueExists(keys[i], fontName)) return true;
-    return false;
+int HoldingCount(HKEY* keys, int count, const char* fontName) {
+    int holding = 0;
+    for (int i = 0; i < count; ++i) holding += ValueExists(keys[i], fontName) != 0;
+    return holding;
+}
+
+bool AnyHolds(HKEY* keys, int count, const char* fontName) { return HoldingCount(keys, count, fontName) > 0; }
+
+// The string data of a value; false when it is missing, not a string or
+// does not fit.
+bool ReadStringValue(HKEY key, const char* name, char (&data)[kPathCapacity]) {
+    DWORD type = 0, size = sizeof data - 1;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return false;
+    data[size] = '\0';
+    return data[0] != '\0';
+}
+
+// Whether the file a Fonts value names is there: a bare name lies in the
+// system fonts directory, anything else is a path of its own.
+bool FontFileInPlace(const char* data, const char* fontsDir) {
+    char path[kPathCapacity];
+    if (LastBackslash(data) == nullptr) {
+        if (!JoinPath(path, sizeof path, fontsDir, data)) return false;
+    } else if (!CopyText(path, sizeof path, data)) {
+        return false;
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -59,9 +89,10 @@ FontRecord LookUpFont(const char* fontName) {
     HKEY keys[kMaxKeys];
     const int count = OpenFontsKeys(keys);
     if (!count) return FontKeysUnavailable;
-    const bool present = AnyHolds(keys, count, fontName);
+    const int holding = HoldingCount(keys, count, fontName);
     CloseKeys(keys, count);
-    return present ? FontRecorded : FontNotRecorded;
+    if (holding == 0) return FontNotRecorded;
+    return holding == count ? FontRecorded : FontPartlyRecorded;
 }
 
 bool IsFontRegistered(const char* fontName) { return LookUpFont(fontName) != FontNotRecorded; }
@@ -92,5 +123,35 @@ bool RegisterFont(const char* fontName, const char* registryData, const char** u
     CloseKeys(keys, count);
     return true;
 }
+
+bool CompleteFontRecord(const char* fontName, const char* fontsDir) {
+    HKEY keys[kMaxKeys];
+    const int count = OpenFontsKeys(keys);
+    if (!count) return false;
+    char data[kPathCapacity] = "";
+    bool found = false;
+    for (int i = 0; i < count && !found; ++i) found = ReadStringValue(keys[i], fontName, data);
+    const int holding = HoldingCount(keys, count, fontName);
+    if (!found || holding == count || !FontFileInPlace(data, fontsDir)) {
+        CloseKeys(keys, count);
+        return false;
+    }
+    bool written[kMaxKeys] = {};
+    bool complete = true;
+    for (int i = 0; i < count && complete; ++i) {
+        if (ValueExists(keys[i], fontName)) continue;
+        written[i] = complete = WriteStringValue(keys[i], fontName, data) != 0;
+    }
+    if (!complete) {
+        for (int i = 0; i < count; ++i)
+            if (written[i]) RegDeleteValueA(keys[i], fontName);
+    } else {
+        AddFontResourceA(data);
+    }
+    CloseKeys(keys, count);
+    return complete;
+}
+
+void NotifyFontChange() { SendNotifyMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0); }
 
 }  // namespace tarsik

@@ -17,14 +17,29 @@ extern const char kFontsKeyPath[];
 // recorded under both keys, with the same name and data.
 extern const char kNtFontsKeyPath[];
 
-// Whether a font name is recorded: the keys open and one holds it, the keys
-// open and none does, or a key cannot be opened.
-enum FontRecord { FontNotRecorded, FontRecorded, FontKeysUnavailable };
+// Whether a font name is recorded: the keys open and every one of them
+// holds it, the keys open and none does, some do and some do not (an
+// install stopped between its writes), or a key cannot be opened.
+enum FontRecord { FontNotRecorded, FontRecorded, FontPartlyRecorded, FontKeysUnavailable };
 FontRecord LookUpFont(const char* fontName);
 
-// True when a Fonts key cannot be opened or already holds a value of that
-// name; false when they open and none has it.
+// True when a Fonts key cannot be opened or holds a value of that name;
+// false when they open and none has it.
 bool IsFontRegistered(const char* fontName);
+
+// Finishes the record of a font that only some of the keys hold, as an
+// install stopped between its two writes leaves it: when the file that
+// the value names is in place (a bare name in fontsDir), the other keys get
+// the same data and the file is added to the font table. True when the
+// font is now recorded under every key; false when it is not partly
+// recorded, its file is missing, or a key cannot be written (then nothing
+// is changed).
+bool CompleteFontRecord(const char* fontName, const char* fontsDir);
+
+// Tells every top-level window that the font table changed, without
+// waiting for any of them: a program that has stopped answering gets the
+// message when it runs again and never holds up the installer.
+void NotifyFontChange();
 
 // Adds the font file to the system's font table and records it under the
 // Fonts keys. False when a key cannot be opened or already holds the name

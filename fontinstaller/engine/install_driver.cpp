@@ -8,6 +8,7 @@
 #include "install_session.h"
 #include "item_installers.h"
 #include "message_ids.h"
+#include "temp_files.h"
 #include "user_interface.h"
 
 namespace tarsik {
@@ -41,9 +42,9 @@ void SortSelection(const int* positions, int count, Selection* selection) {
     }
 }
 
-// The drive root of chosenDir, lower-cased: "c:\"; just "\" without a drive.
-void DestinationRoot(char* root, int capacity) {
-    const char* dir = g_installSession.chosenDir;
+// The drive root of a directory, lower-cased: "c:\"; just "\" without a
+// drive.
+void DriveRoot(const char* dir, char* root, int capacity) {
     if (HasDriveLetter(dir)) {
         char drive = dir[0];
         if (drive >= 'A' && drive <= 'Z') drive = static_cast<char>(drive - 'A' + 'a');
@@ -53,20 +54,38 @@ void DestinationRoot(char* root, int capacity) {
     }
 }
 
+using FreeSpaceExProc = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+BOOL SystemFreeSpace(const char* directory, ULONGLONG* freeBytes) {
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    auto freeSpaceEx = kernel ? reinterpret_cast<FreeSpaceExProc>(
+                                    reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+                              : nullptr;
+    if (freeSpaceEx) {
+        ULARGE_INTEGER available, total, free;
+        if (!freeSpaceEx(directory, &available, &total, &free)) return FALSE;
+        *freeBytes = available.QuadPart;
+        return TRUE;
+    }
+    // The first Windows 95 knows only whole drives.
+    char root[8];
+    DriveRoot(directory, root, sizeof root);
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return FALSE;
+    *freeBytes = static_cast<ULONGLONG>(freeClusters) * sectorsPerCluster * bytesPerSector;
+    return TRUE;
+}
+
 // Free space check for the selected items of one category: 1 passes, 0
 // when the space box has been shown.
 int CheckFreeSpace(HWND owner, const InstallItem* items, const int* indices, int count) {
-    char root[8];
-    DestinationRoot(root, sizeof root);
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    BOOL known = g_freeSpace
-                     ? g_freeSpace(root, &sectorsPerCluster, &bytesPerSector, &freeClusters)
-                     : GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters);
+    char directory[kPathCapacity];
+    JoinPath(directory, sizeof directory, g_installSession.chosenDir, "");
+    ULONGLONG freeBytes = 0;
+    BOOL known = (g_freeSpace ? g_freeSpace : SystemFreeSpace)(directory, &freeBytes);
     // Without a figure the check passes: the next write reports a real
     // shortage.
     if (!known) return 1;
-    unsigned long long freeBytes = static_cast<unsigned long long>(freeClusters) * sectorsPerCluster;
-    freeBytes *= bytesPerSector;
     if (freeBytes >= 2147483648ULL) return 1;
     long long freeKilobytes = static_cast<long long>(freeBytes / 1024);
     long long need = 0;
@@ -100,6 +119,18 @@ int InstallSelected(HWND owner, const char* presetDir, const char* prompt, const
     return 1;
 }
 
+// What killed runs left behind in the places a run writes to: the
+// temporary directory, the fonts and Windows directories and the Misc and
+// Tbls items' directories (a chosen destination is swept by the transfer).
+void RemoveStaleFiles() {
+    const InstallScript& s = g_installScript;
+    RemoveStaleTempFilesInTemp();
+    RemoveStaleTempFiles(s.fontsDir);
+    RemoveStaleTempFiles(s.windowsDir);
+    for (int i = 0; i < s.miscItemCount; ++i) RemoveStaleTempFiles(s.miscItems[i].destDir);
+    for (int i = 0; i < s.tableItemCount; ++i) RemoveStaleTempFiles(s.tableItems[i].destDir);
+}
+
 }  // namespace
 
 void SetFreeSpaceSource(FreeSpaceSource source) { g_freeSpace = source; }
@@ -124,6 +155,7 @@ void RunInstall(HWND owner, const int* positions, int count) {
     Selection selection;
     SortSelection(positions, count, &selection);
     g_installSession.abortFlag = 0;
+    RemoveStaleFiles();
     int installed = 0;
     for (int i = 0; i < s.miscItemCount && !g_installSession.abortFlag; ++i)
         installed |= InstallOne(owner, CategoryMisc, i, InstallMiscItem);

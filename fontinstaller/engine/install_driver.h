@@ -13,11 +13,14 @@ namespace tarsik {
 // ignored. Each item tried is reported through InstallerUi::ItemDone.
 void RunInstall(HWND owner, const int* positions, int count);
 
-// The free space of a drive root; the driver asks it through this seam so
-// tests can offer small disks. Returns FALSE when it cannot be had.
-using FreeSpaceSource = BOOL (*)(const char* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
-                                 DWORD* freeClusters);
-void SetFreeSpaceSource(FreeSpaceSource source);  // nullptr: GetDiskFreeSpaceA
+// The bytes free for the installer in a directory (given with its trailing
+// backslash): a folder on another drive mounted into this one has that
+// drive's space. The driver asks it through this seam so tests can offer
+// small disks. Returns FALSE when it cannot be had.
+using FreeSpaceSource = BOOL (*)(const char* directory, ULONGLONG* freeBytes);
+// nullptr: GetDiskFreeSpaceExA, or GetDiskFreeSpaceA of the drive's root
+// where the system has no other.
+void SetFreeSpaceSource(FreeSpaceSource source);
 
 // The space box's text for a need and a free space in kilobytes (free below
 // 2 GB). Returns the text's length; the text is cut to the capacity.

@@ -2,6 +2,7 @@
 
 #include <dde.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -51,13 +52,124 @@ private:
     }
 };
 
+// The conversation runs on a thread of its own, and the installer waits
+// for it a limited time: DdeConnect asks every top-level window in turn
+// whether it serves "PROGMAN", and a window that has stopped answering
+// would otherwise hold the installer for ever. A conversation given up on
+// is left to end by itself; it sends nothing after that, and its trace
+// lines go nowhere.
+constexpr int kNoteLines = 16;
+constexpr int kNoteCapacity = kProgmanCommandCapacity + 32;
+
+DWORD g_conversationLimit = kProgmanConversationLimit;
+
+struct Conversation {
+    // Made before anything is sent (see AddProgmanItem).
+    char createGroup[kProgmanCommandCapacity];
+    char replaceItem[kProgmanCommandCapacity];
+    char addItem[kProgmanCommandCapacity];
+    int result = 0;
+    // The trace lines of the conversation, handed to Trace by the waiting
+    // thread; the lock also guards `abandoned`.
+    CRITICAL_SECTION lock;
+    char notes[kNoteLines][kNoteCapacity];
+    int noteCount = 0;
+    bool abandoned = false;
+    LONG references = 2;  // the waiting thread and the conversation's own
+};
+
+thread_local Conversation* t_conversation = nullptr;
+
+void Release(Conversation* c) {
+    if (InterlockedDecrement(&c->references) != 0) return;
+    DeleteCriticalSection(&c->lock);
+    delete c;
+}
+
+// A trace line of the conversation's thread, kept for the waiting thread;
+// on any other thread (the callback called directly) it is traced at once.
+void Note(const char* format, ...) VEXA_PRINTF_LIKE(1, 2);
+void Note(const char* format, ...) {
+    char text[kNoteCapacity];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (n < 0) text[0] = '\0';
+    Conversation* c = t_conversation;
+    if (!c) {
+        Trace("%s", text);
+        return;
+    }
+    EnterCriticalSection(&c->lock);
+    if (!c->abandoned && c->noteCount < kNoteLines) CopyText(c->notes[c->noteCount++], kNoteCapacity, text);
+    LeaveCriticalSection(&c->lock);
+}
+
+bool Abandoned(Conversation* c) {
+    EnterCriticalSection(&c->lock);
+    bool abandoned = c->abandoned;
+    LeaveCriticalSection(&c->lock);
+    return abandoned;
+}
+
 // One synchronous execute command, sent with its terminating NUL.
 bool Execute(HCONV conversation, const char* command) {
-    Trace("\tSending Command %s\n", command);
+    Note("\tSending Command %s\n", command);
     DWORD size = static_cast<DWORD>(std::strlen(command) + 1);
     HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)), size, conversation,
                                            nullptr, CF_TEXT, XTYP_EXECUTE, kProgmanTimeout, nullptr);
     return result != nullptr;
+}
+
+// The whole conversation, on its own thread.
+DWORD WINAPI Converse(void* parameter) {
+    Conversation* c = static_cast<Conversation*>(parameter);
+    t_conversation = c;
+    DWORD instance = 0;
+    if (DdeInitializeA(&instance, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+        t_conversation = nullptr;
+        Release(c);
+        return 0;
+    }
+    HCONV conversation = nullptr;
+    HSZ progman = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+    if (progman) {
+        Note("\tConnecting\n");
+        conversation = DdeConnect(instance, progman, progman, nullptr);
+    }
+    if (conversation && !Abandoned(c) && Execute(conversation, c->createGroup)) {
+        Execute(conversation, c->replaceItem);  // fails for an item not yet in the group
+        Note("\tDDE Error 0x%x\n", DdeGetLastError(instance));
+        if (!Abandoned(c) && Execute(conversation, c->addItem)) {
+            Note("\tDone\n");
+            c->result = 1;
+        }
+    }
+    Note("\tDDE Error 0x%x\n", DdeGetLastError(instance));
+    if (conversation) DdeDisconnect(conversation);
+    if (progman) DdeFreeStringHandle(instance, progman);
+    DdeUninitialize(instance);
+    t_conversation = nullptr;
+    Release(c);
+    return 0;
+}
+
+// Waits for the conversation's thread, at most the limit. Messages sent to
+// this thread's windows meanwhile are answered (the conversation's own
+// broadcast reaches them too); nothing posted is taken, so the user's input
+// waits. True when the thread has ended.
+bool WaitForConversation(HANDLE thread) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= g_conversationLimit) return false;
+        DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, g_conversationLimit - elapsed, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0) return true;
+        if (woken != WAIT_OBJECT_0 + 1) return false;
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 // One argument of a command. Program Manager reads a comma, a parenthesis
@@ -70,16 +182,20 @@ void Argument(char (&argument)[kProgmanCommandCapacity], const char* text) {
 
 }  // namespace
 
+void SetProgmanConversationLimit(DWORD milliseconds) {
+    g_conversationLimit = milliseconds ? milliseconds : kProgmanConversationLimit;
+}
+
 HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     switch (type) {
     case XTYP_ERROR:
-        Trace("XTYP_ERROR received\n");
+        Note("XTYP_ERROR received\n");
         break;
     case XTYP_XACT_COMPLETE:
-        Trace("XTYP_XACT_COMPLETE received\n");
+        Note("XTYP_XACT_COMPLETE received\n");
         break;
     case XTYP_DISCONNECT:
-        Trace("Server forced disconnect\n");
+        Note("Server forced disconnect\n");
         break;
     default:
         break;
@@ -97,50 +213,41 @@ int AddProgmanItem(HWND owner, int index, const char* programPath) {
     // All three commands are made before anything is sent: the replace
     // command takes the old item out of the group, so it must not go out
     // when the add command that puts the new one in cannot follow.
+    Conversation* c = new Conversation;
+    InitializeCriticalSection(&c->lock);
     char group[kProgmanCommandCapacity], name[kProgmanCommandCapacity], path[kProgmanCommandCapacity];
     Argument(group, item.group);
     Argument(name, item.name);
     Argument(path, programPath);
-    char createGroup[kProgmanCommandCapacity];
-    char replaceItem[kProgmanCommandCapacity];
-    char addItem[kProgmanCommandCapacity];
-    bool whole =
-        Whole(std::snprintf(createGroup, sizeof createGroup, "[CreateGroup(%s)][ShowGroup(%s,1)]", group, group));
-    whole = Whole(std::snprintf(replaceItem, sizeof replaceItem, "[ReplaceItem(%s)]", name)) && whole;
-    whole = Whole(std::snprintf(addItem, sizeof addItem, "[AddItem(%s,%s)]", path, name)) && whole;
+    bool whole = Whole(std::snprintf(c->createGroup, sizeof c->createGroup, "[CreateGroup(%s)][ShowGroup(%s,1)]",
+                                     group, group));
+    whole = Whole(std::snprintf(c->replaceItem, sizeof c->replaceItem, "[ReplaceItem(%s)]", name)) && whole;
+    whole = Whole(std::snprintf(c->addItem, sizeof c->addItem, "[AddItem(%s,%s)]", path, name)) && whole;
     if (!whole) {
-        SetFocus(owner);
-        return 0;
-    }
-
-    ShellRepliesAllowed replies;
-    DWORD instance = 0;
-    HCONV conversation = nullptr;
-    Trace("\tInitializing\n");
-    if (DdeInitializeA(&instance, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+        DeleteCriticalSection(&c->lock);
+        delete c;
         SetFocus(owner);
         return 0;
     }
 
     int result = 0;
-    HSZ progman = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
-    if (progman) {
-        Trace("\tConnecting\n");
-        conversation = DdeConnect(instance, progman, progman, nullptr);
+    {
+        ShellRepliesAllowed replies;
+        Trace("\tInitializing\n");
+        HANDLE thread = CreateThread(nullptr, 0, Converse, c, 0, nullptr);
+        if (!thread) Release(c);  // the conversation's own reference
+        const bool ended = thread && WaitForConversation(thread);
+        EnterCriticalSection(&c->lock);
+        c->abandoned = !ended;
+        for (int i = 0; i < c->noteCount; ++i) Trace("%s", c->notes[i]);
+        c->noteCount = 0;
+        if (ended) result = c->result;
+        LeaveCriticalSection(&c->lock);
+        if (thread && !ended)
+            Trace("\tNo answer within %lu ms: given up\n", static_cast<unsigned long>(g_conversationLimit));
+        if (thread) CloseHandle(thread);
     }
-    if (conversation && Execute(conversation, createGroup)) {
-        Execute(conversation, replaceItem);  // fails for an item not yet in the group
-        Trace("\tDDE Error 0x%x\n", DdeGetLastError(instance));
-        if (Execute(conversation, addItem)) {
-            Trace("\tDone\n");
-            result = 1;
-        }
-    }
-
-    Trace("\tDDE Error 0x%x\n", DdeGetLastError(instance));
-    if (conversation) DdeDisconnect(conversation);
-    if (progman) DdeFreeStringHandle(instance, progman);
-    DdeUninitialize(instance);
+    Release(c);
     SetFocus(owner);
     return result;
 }

@@ -9,6 +9,12 @@ namespace tarsik {
 
 // How long each execute command may take before it counts as failed.
 constexpr DWORD kProgmanTimeout = 1000;
+// How long the whole conversation may take; a shell that has not ended it
+// by then (a window that stopped answering holds up the connection) fails
+// the item.
+constexpr DWORD kProgmanConversationLimit = 10000;
+// Tests shorten the limit; 0 restores kProgmanConversationLimit.
+void SetProgmanConversationLimit(DWORD milliseconds);
 // Capacity of one command, terminating NUL included.
 constexpr int kProgmanCommandCapacity = 260;
 
@@ -16,8 +22,8 @@ constexpr int kProgmanCommandCapacity = 260;
 // "[CreateGroup(g)][ShowGroup(g,1)]", "[ReplaceItem(i)]", "[AddItem(p,i)]",
 // an argument in double quotes when it holds a comma, a parenthesis or a
 // bracket. Returns 1 when the item names no group or the item was added, 0
-// when the conversation failed (or a command would not fit whole; then
-// nothing is sent). Gives the keyboard focus back to owner afterwards.
+// when the conversation failed or took longer than the limit (or a command
+// would not fit whole; then nothing is sent). Gives the keyboard focus back to owner afterwards.
 int AddProgmanItem(HWND owner, int index, const char* programPath);
 
 // The conversation's DDE callback: only traces, and returns no data.

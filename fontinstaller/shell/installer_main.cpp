@@ -1,5 +1,6 @@
 #include "installer_main.h"
 
+#include "box_text.h"
 #include "command_line.h"
 #include "installer_log.h"
 #include "installer_windows.h"
@@ -21,13 +22,26 @@ HWND FindRunningInstaller() {
     return main != nullptr ? main : FindWindowW(L"#32770", g_shell.caption);
 }
 
+bool UnattendedRunGoingOn() {
+    HANDLE marker = OpenMutexW(SYNCHRONIZE, FALSE, kUnattendedMutex);
+    if (marker == nullptr) return false;
+    CloseHandle(marker);
+    return true;
+}
+
 // Brings the running installer forward: its main dialog, or the dialog or
 // box that its install run or its start-up has open. It may still be
-// starting up, so its window is waited for a moment.
+// starting up, so its window is waited for a moment. An installer without
+// a window (an administrator's unattended run) cannot be brought forward:
+// the user is told to wait for it instead of being left without a word.
 void HandOverToRunningInstaller() {
     HWND running = nullptr;
-    for (int i = 0; i < 50 && (running = FindRunningInstaller()) == nullptr; ++i) Sleep(100);
-    if (running == nullptr) return;
+    if (!UnattendedRunGoingOn())
+        for (int i = 0; i < 50 && (running = FindRunningInstaller()) == nullptr; ++i) Sleep(100);
+    if (running == nullptr) {
+        ShowFormattedBox(nullptr, "另一個安裝程式正在執行中,請等它結束後再試一次!");
+        return;
+    }
     if (IsIconic(running)) ShowWindowAsync(running, SW_RESTORE);
     SetForegroundWindow(GetLastActivePopup(running));
 }

@@ -14,6 +14,8 @@ int InstallerMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandL
 
 // Held while an installer runs: one installer at a time.
 constexpr wchar_t kRunningMutex[] = L"VexaLab.Tarsik.FontInstaller";
+// Exists while an unattended run (which shows no window) holds the turn.
+constexpr wchar_t kUnattendedMutex[] = L"VexaLab.Tarsik.Unattended";
 
 // Whether the platform is version 3.10 or later.
 bool WindowsVersionSuffices();

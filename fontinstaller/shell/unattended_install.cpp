@@ -184,7 +184,7 @@ private:
 // One installer at a time: a run waits up to a minute for a running one (a
 // user's or another unattended one) to end. The mutex is held from then on.
 enum Turn { OurTurn, StillRunning };
-Turn WaitForTurn(HANDLE* running) {
+Turn TakeTurn(HANDLE* running) {
     *running = CreateMutexW(nullptr, TRUE, kRunningMutex);
     // Without the mutex the run goes ahead, as a user's installer does.
     if (*running == nullptr || GetLastError() != ERROR_ALREADY_EXISTS) return OurTurn;
@@ -196,6 +196,15 @@ Turn WaitForTurn(HANDLE* running) {
     return StillRunning;
 }
 
+// The turn, and while it is held the sign that tells a user's installer
+// started meanwhile that this run has no window to bring forward.
+Turn WaitForTurn(HANDLE* running, HANDLE* marker) {
+    *marker = nullptr;
+    Turn turn = TakeTurn(running);
+    if (turn == OurTurn) *marker = CreateMutexW(nullptr, FALSE, kUnattendedMutex);
+    return turn;
+}
+
 int Run(const CommandLine& options, int understood) {
     if (!understood) {
         wchar_t argument[kPathCapacity];
@@ -203,8 +212,8 @@ int Run(const CommandLine& options, int understood) {
                   Widen(argument, kPathCapacity, options.firstUnknown, CP_ACP));
         return ExitBadCommandLine;
     }
-    HANDLE running = nullptr;
-    if (WaitForTurn(&running) == StillRunning) {
+    HANDLE running = nullptr, marker = nullptr;
+    if (WaitForTurn(&running, &marker) == StillRunning) {
         LogLine(L"another installer is still running after a minute: nothing installed");
         return ExitOtherInstaller;
     }
@@ -235,6 +244,7 @@ int Run(const CommandLine& options, int understood) {
         }
     }
     SetInstallerUi(nullptr);
+    if (marker != nullptr) CloseHandle(marker);
     if (running != nullptr) {
         ReleaseMutex(running);
         CloseHandle(running);

@@ -1,7 +1,7 @@
 // File transfer against real font files: DejaVu TrueType files from the
 // build host and their SZDD-compressed forms made at build time by
 // mscompress. Each test gets its own media, destination and temporary
-// directory (TMP and TEMP point into its scratch directory), so "tmp*"
+// directory (TMP and TEMP point into its scratch directory), so temporary
 // files left behind are seen exactly.
 #include <gtest/gtest.h>
 
@@ -332,7 +332,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"JoinedBadAlgorithm", "SANS.TT_", 1, {50000}, 0, Damage::BadAlgorithm, ReportNamedFiles, {92}, 0},
         FailureCase{"JoinedCutShort", "SANS.TT_", 1, {50000, 400000}, 2, Damage::CutShort, ReportStandard, {97}, 0},
         FailureCase{"PlainReadError", "SANS.TTF", 0, {}, 0, Damage::ReadFails, ReportStandard, {2}, 0},
-        FailureCase{"JoinWriteError", "SANS.TT_", 1, {9000}, 0, Damage::WriteFails, ReportStandard, {3}, 0}),
+        // A full temporary directory is named as such (13), a full destination as a write error (3).
+        FailureCase{"JoinWriteError", "SANS.TT_", 1, {9000}, 0, Damage::WriteFails, ReportStandard, {13}, 0},
+        FailureCase{"PlainWriteError", "SANS.TTF", 0, {9000}, 0, Damage::WriteFails, ReportStandard, {3}, 0}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.label); });
 
 // The box names the file really read: the compressed name when the piece
@@ -591,7 +593,7 @@ TEST_P(TransferTrace, LinesAreExact) {
         size_t end = text.find('"', start);
         ASSERT_NE(end, std::string::npos);
         std::string tempFile = text.substr(start, end - start);
-        EXPECT_EQ(tempFile.rfind(temp + "\\tmp", 0), 0u) << tempFile;
+        EXPECT_EQ(tempFile.rfind(temp + "\\~tarsik-", 0), 0u) << tempFile;
         expected.replace(tempAt, 2, tempFile);
     }
     EXPECT_EQ(text, expected);
@@ -625,6 +627,67 @@ TEST_F(FileTransferTest, NoTraceWithoutTheOption) {
     vexatest::StdoutCapture capture;
     ASSERT_EQ(Run(group), TransferDone);
     EXPECT_EQ(capture.Text(), "");
+}
+
+// What killed transfers left beside the destination and in the temporary
+// directory goes at the next transfer there; files of a writer that still
+// runs, of this process, and anyone else's stay.
+TEST_F(FileTransferTest, StaleFilesOfOursGoOthersStay) {
+    auto suspended = [](PROCESS_INFORMATION* process) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        char commandLine[] = "cmd.exe /c exit";
+        return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                              &startup, process) != 0;
+    };
+    PROCESS_INFORMATION gone = {}, running = {};
+    ASSERT_TRUE(suspended(&gone));
+    TerminateProcess(gone.hProcess, 1);  // its id is not given out again while the handle is open
+    WaitForSingleObject(gone.hProcess, 5000);
+    ASSERT_TRUE(suspended(&running));
+    vexatest::AtScopeExit end([&] {
+        TerminateProcess(running.hProcess, 1);
+        for (HANDLE h : {gone.hProcess, gone.hThread, running.hProcess, running.hThread}) CloseHandle(h);
+    });
+    auto name = [](DWORD process, int n) {
+        char text[48];
+        std::snprintf(text, sizeof text, "~tarsik-%lx-%d.tmp", static_cast<unsigned long>(process), n);
+        return std::string(text);
+    };
+    const struct {
+        std::string name;
+        bool older;  // last written before the running process started: not its file
+        bool stays;
+    } files[] = {
+        {name(gone.dwProcessId, 0), false, false},     {name(running.dwProcessId, 0), false, true},
+        {name(running.dwProcessId, 1), true, false},   {name(GetCurrentProcessId(), 900), false, true},
+        {"tmp1234.tmp", true, true},                   {"~tarsik-notes.tmp", true, true},
+    };
+    std::vector<std::string> parts = Cut(DataBytes("SANS.TT_"), {5000});
+    FileGroup group = AddCutGroup(parts, 1);
+    CreateDirectoryA(destDir.c_str(), nullptr);
+    std::vector<std::string> keptDest = {"SANS.TTF"}, keptTemp;
+    for (const std::string& dir : {destDir, temp}) {
+        for (const auto& f : files) {
+            const std::string path = dir + "\\" + f.name;
+            ASSERT_TRUE(WriteBytes(path, "left behind"));
+            if (f.older) {
+                HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+                FILETIME longAgo = {0, 0x01BF0000};  // the 1990s
+                EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &longAgo));
+                CloseHandle(file);
+            }
+            if (f.stays) (dir == temp ? keptTemp : keptDest).push_back(f.name);
+        }
+    }
+    std::sort(keptDest.begin(), keptDest.end());
+    std::sort(keptTemp.begin(), keptTemp.end());
+
+    ASSERT_EQ(Run(group), TransferDone);
+
+    EXPECT_EQ(ListDir(destDir), keptDest);
+    EXPECT_EQ(ListDir(temp), keptTemp);
+    EXPECT_TRUE(DestBytes() == DataBytes("SANS.TTF"));
 }
 
 // --- the plain block copy -------------------------------------------------

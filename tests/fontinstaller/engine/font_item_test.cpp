@@ -136,6 +136,59 @@ TEST_F(FontItemTest, RefusesARecordedFontWithoutTouchingItsFile) {
     }
 }
 
+// An install stopped between its two writes leaves the font under one
+// Fonts key: the next one writes the other key with the same data, without
+// copying anything, and counts the font installed. A font under both keys,
+// or one whose file is gone, is still refused.
+TEST_F(FontItemTest, FontUnderOneKeyOnlyIsCompletedNotRefused) {
+    const struct Case {
+        const char* what;
+        const char* holding;  // the key that holds the font; nullptr: both
+        bool fileThere;
+        int result;
+    } cases[] = {{"older key only", kFontsKeyPath, true, 1},
+                 {"NT key only", kNtFontsKeyPath, true, 1},
+                 {"older key only, file gone", kFontsKeyPath, false, 0},
+                 {"both keys", nullptr, true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        vexatest::RegistryRedirect fresh;
+        vexatest::WindowsFamily nt(vexatest::WindowsNt);
+        const std::string dest = scratch.MakeDir(c.what);
+        const std::string file = dest + "\\SANS.TTF";
+        if (c.fileThere) ASSERT_TRUE(vexatest::WriteBytes(file, "installed before"));
+        for (const char* key : {kFontsKeyPath, kNtFontsKeyPath}) {
+            ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, key));
+            if (!c.holding || c.holding == key)
+                ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, key, kFontName, file));
+        }
+        vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
+        vexatest::ChooseDestination(dest);
+        ui.events.clear();
+        vexatest::FontChangeCounter broadcasts;
+
+        EXPECT_EQ(InstallFontItem(nullptr, g_installScript.fontItemCount - 1), c.result);
+
+        const bool completed = c.result == 1 || !c.holding;
+        for (const char* key : {kFontsKeyPath, kNtFontsKeyPath}) {
+            EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, key, kFontName),
+                      completed || c.holding == key ? file : "<missing>")
+                << key;
+        }
+        std::string bytes = "<none>";
+        vexatest::ReadBytes(file, &bytes);
+        EXPECT_EQ(bytes, c.fileThere ? "installed before" : "<none>");  // nothing copied
+        EXPECT_EQ(broadcasts.count(), c.result);
+        if (c.result == 1) {
+            EXPECT_THAT(ui.events, IsEmpty());
+        } else {
+            ASSERT_EQ(ui.Of(UiEvent::Box).size(), 1u);
+            EXPECT_EQ(ui.Of(UiEvent::Box)[0].arg1, AlreadyThereBox());
+        }
+        if (c.result == 1) RemoveFontResourceA(file.c_str());
+    }
+}
+
 // The value appears while the engine waits for a disk: the copied file stays,
 // the item fails with "已存在", and the other program's value is kept.
 TEST_F(FontItemTest, ValueRecordedMeanwhileFailsTheItemButKeepsTheFile) {

@@ -27,17 +27,16 @@ namespace {
 
 const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
 
-// A disk of a given size for the space check; the roots asked, in order.
+// A disk of a given size for the space check; the directories asked, in
+// order.
 DWORD g_freeKilobytes = 0;
-std::vector<std::string> g_askedRoots;
-BOOL SmallDisk(const char* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector, DWORD* freeClusters) {
-    g_askedRoots.push_back(root);
-    *sectorsPerCluster = 2;
-    *bytesPerSector = 512;
-    *freeClusters = g_freeKilobytes;
+std::vector<std::string> g_askedDirs;
+BOOL SmallDisk(const char* directory, ULONGLONG* freeBytes) {
+    g_askedDirs.push_back(directory);
+    *freeBytes = static_cast<ULONGLONG>(g_freeKilobytes) * 1024;
     return TRUE;
 }
-BOOL UnknownDisk(const char*, DWORD*, DWORD*, DWORD*) { return FALSE; }
+BOOL UnknownDisk(const char*, ULONGLONG*) { return FALSE; }
 
 // An install script over files on a media directory: Misc items M1.., Tbls
 // items T1.., Fonts items F1.. and TTEs items E1.. (all of whose link to
@@ -51,7 +50,7 @@ struct ScriptShape {
 class DriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_askedRoots.clear();
+        g_askedDirs.clear();
         media_ = dir_.MakeDir("media");
         target_ = dir_.MakeDir("target");
         vexatest::UseProgramPath(media_ + "\\Tarsik.exe");
@@ -330,19 +329,21 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST_F(DriverTest, SpaceCheckAsksTheLowerCasedDriveRoot) {
+// The destination directory itself is asked: a folder may be a smaller
+// drive mounted into the one its path begins with.
+TEST_F(DriverTest, SpaceCheckAsksTheDestinationItself) {
     vexatest::AtScopeExit cleanup([] { DeleteFileA("C:\\F1.BIN"); });
     g_freeKilobytes = 1u << 30;
     SetFreeSpaceSource(SmallDisk);
     Load({.fonts = 1});
     ui_.AnswerDestination("C:\\");
     Run({0});
-    EXPECT_EQ(g_askedRoots, std::vector<std::string>{"c:\\"});
+    EXPECT_EQ(g_askedDirs, std::vector<std::string>{"C:\\"});
     EXPECT_STREQ(g_installSession.registrationPrefix, "C:\\");
 }
 
-// The TTEs items' sizes are checked against the drive of their own
-// destination (drive R: of the test run), not the fonts' one.
+// The TTEs items' sizes are checked against their own destination (on
+// drive R: of the test run), not the fonts' one.
 TEST_F(DriverTest, EudcSpaceIsCheckedOnTheirOwnDestination) {
     g_freeKilobytes = 1000;
     SetFreeSpaceSource(SmallDisk);
@@ -350,8 +351,7 @@ TEST_F(DriverTest, EudcSpaceIsCheckedOnTheirOwnDestination) {
     ui_.AnswerDestination(target_ + "\\fonts");
     ui_.AnswerDestination("R:\\eudc");
     Run({0, 1, 2});
-    std::string fontsRoot = std::string(1, static_cast<char>(std::tolower(target_[0]))) + ":\\";
-    EXPECT_EQ(g_askedRoots, (std::vector<std::string>{fontsRoot, "r:\\"}));
+    EXPECT_EQ(g_askedDirs, (std::vector<std::string>{target_ + "\\fonts\\", "R:\\eudc\\"}));
     auto boxes = ui_.Of(UiEvent::SpaceBox);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(vexatest::ToUtf8(boxes[0].arg1, 950), "所需磁碟空間: 1.2M\n 大於尚餘磁碟空間: 1000K");

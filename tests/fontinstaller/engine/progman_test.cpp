@@ -9,6 +9,7 @@
 
 #include <dde.h>
 
+#include "frozen_window.h"
 #include "import_hook.h"
 #include "item_script.h"
 #include "progman.h"
@@ -145,6 +146,48 @@ TEST_F(ProgmanTest, ServerThatNeverAnswersTimesOutAfterTheFirstCommand) {
     EXPECT_THAT(server.Commands(), ElementsAre("[CreateGroup(Tools)][ShowGroup(Tools,1)]"));
     // DMLERR_EXECACKTIMEOUT
     EXPECT_THAT(out.Text(), HasSubstr("\tDDE Error 0x4005\n"));
+}
+
+// The connection asks every top-level window whether it serves "PROGMAN";
+// one that has stopped answering would hold it for ever. The conversation
+// is given up after its limit, and sends nothing once the window answers.
+TEST_F(ProgmanTest, WindowThatStopsAnsweringIsGivenUpAfterTheLimit) {
+    ProgmanServer server;
+    ASSERT_TRUE(server.serving());
+    SetProgmanConversationLimit(1500);
+    vexatest::AtScopeExit restore([] { SetProgmanConversationLimit(0); });
+    std::chrono::steady_clock::duration waited;
+    std::string trace;
+    int result = -1;
+    {
+        vexatest::StdoutCapture out;
+        {
+            vexatest::FrozenWindow frozen;
+            auto start = std::chrono::steady_clock::now();
+            result = AddProgmanItem(owner, 0, kProgram);
+            waited = std::chrono::steady_clock::now() - start;
+        }
+        // The conversation's thread goes on once the window answers, asking
+        // this thread's windows next, and connects: a moment more shows
+        // whether it then sends anything.
+        DWORD connected = 0;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+            if (!connected && server.Conversations() > 0) connected = GetTickCount();
+            if (connected && GetTickCount() - connected > 500) break;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        }
+        trace = out.Text();
+    }
+
+    EXPECT_EQ(result, 0);
+    EXPECT_GE(waited, std::chrono::milliseconds(1400));
+    EXPECT_LT(waited, std::chrono::milliseconds(4000));
+    EXPECT_EQ(server.Conversations(), 1);  // it did connect, once the window answered
+    EXPECT_THAT(server.Commands(), IsEmpty());
+    EXPECT_EQ(GetFocus(), owner);
+    EXPECT_THAT(trace, HasSubstr("\tNo answer within 1500 ms: given up\n"));
 }
 
 // The add command holds a path of up to 259 characters and a name of up to

@@ -14,6 +14,7 @@
 
 #include "child_process.h"
 #include "dialog_answers.h"
+#include "frozen_window.h"
 #include "registry_redirect.h"
 #include "scratch_dir.h"
 #include "text_files.h"
@@ -82,7 +83,7 @@ std::set<std::string> TempFiles() {
     GetTempPathA(sizeof dir, dir);
     std::set<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(dir) + "tmp*.tmp").c_str(), &found);
+    HANDLE search = FindFirstFileA((std::string(dir) + "~tarsik-*.tmp").c_str(), &found);
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
         names.insert(found.cFileName);
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
@@ -312,7 +313,7 @@ protected:
         DWORD installer = disc_.Start(arguments, output);
         size_t n = disc_.Count() - 1;
         long code = -1;
-        for (int i = 0; i < 3000 && (code = disc_.ExitCode(n, 20)) == -1;)
+        for (int i = 0; i < 3000 && (code = disc_.ExitCode(n, 20)) == -1; ++i)
             windowShown_ |= !Windows(installer, nullptr).empty();
         return code;
     }
@@ -379,7 +380,7 @@ TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
     // temporary directory.
     EXPECT_EQ(TempFiles(), tempBefore);
     WIN32_FIND_DATAA found;
-    HANDLE left = FindFirstFileA((fonts + "\\tmp*.tmp").c_str(), &found);
+    HANDLE left = FindFirstFileA((fonts + "\\~tarsik-*.tmp").c_str(), &found);
     EXPECT_EQ(left, INVALID_HANDLE_VALUE) << found.cFileName;
     if (left != INVALID_HANDLE_VALUE) FindClose(left);
 
@@ -429,6 +430,16 @@ TEST_F(Unattended, WithoutALogWritesNothing) {
     // A log that cannot be opened: nothing installed either.
     EXPECT_EQ(Run("/S /LOG=" + disc_.dir + "\\none\\fonts.log"), 2);
     EXPECT_FALSE(vexatest::FileExists(disc_.dir + "\\none"));
+}
+
+// A program that has stopped answering cannot hold the run up: the
+// font-change notification after each font waits for no window.
+TEST_F(Unattended, AWindowThatStopsAnsweringDoesNotHoldTheRunUp) {
+    vexatest::FrozenWindow frozen;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(Run("/S /LOG=" + log_), 0);
+    EXPECT_LT(GetTickCount() - start, 30000u);
+    EXPECT_NE(Log().find("5 installed, 0 already installed, 0 not installed"), std::string::npos) << Log();
 }
 
 // One installer at a time: an unattended run waits for the user's installer
