@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
 
     // Nothing of the transfer may be left in the temporary directory.
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((std::string(work) + "\\tmp*").c_str(), &found);
+    HANDLE find = FindFirstFileA((std::string(work) + "\\~tarsik-*").c_str(), &found);
     int leftovers = 0;
     if (find != INVALID_HANDLE_VALUE) {
         do ++leftovers;
