@@ -29,6 +29,27 @@ bool HasDriveLetter(const char* path) {
     return ((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z')) && path[1] == ':';
 }
 
+bool StaysInside(const char* name) {
+    if (name[0] == '\\' || name[0] == '/') return false;
+    int dots = 0, others = 0, length = 0;  // of the component read so far
+    for (const char* p = name;; p = CharNextA(p)) {
+        const char c = *p;
+        if (c == '\0' || c == '\\' || c == '/') {
+            // "." alone stays; dots and spaces alone otherwise climb or vanish.
+            if (length > 0 && others == 0 && !(dots == 1 && length == 1)) return false;
+            if (c == '\0') return true;
+            dots = others = length = 0;
+            continue;
+        }
+        if (c == ':') return false;
+        ++length;
+        if (c == '.')
+            ++dots;
+        else if (c != ' ')
+            ++others;
+    }
+}
+
 bool HasAnyOf(const char* text, const char* set) {
     // At the start of a character a byte is either a single-byte character
     // or a lead byte, and no lead byte is ASCII.

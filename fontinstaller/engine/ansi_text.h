@@ -20,6 +20,13 @@ const char* FileNamePart(const char* path);
 // letter is always a character of its own, so the colon is one too.
 bool HasDriveLetter(const char* path);
 
+// Whether a relative name, joined to a directory, stays inside it: no
+// drive, no colon at all, no leading backslash or slash, and no component
+// that climbs ("..", or any other made of dots and spaces alone, which
+// Windows reads as ".." or "."; a single "." is harmless). Components are
+// separated by backslashes or slashes.
+bool StaysInside(const char* name);
+
 // Whether text holds one of the single-byte characters of set.
 bool HasAnyOf(const char* text, const char* set);
 

@@ -31,28 +31,6 @@ int ExpansionWarning(LONG code) {
     return IDS_EXPAND_BASE + static_cast<int>(code);
 }
 
-// The name LZ32 gives the compressed form of a file: the extension's last
-// character replaced by '_' ("FONT.TTF" -> "FONT.TT_"), or "_" appended to a
-// short extension, or "._" appended when there is none. 0 when it does not fit.
-int CompressedName(char* result, int capacity, const char* path) {
-    const char* dot = FileNamePart(path);
-    while (*dot && *dot != '.') dot = CharNextA(dot);
-    int extension = 0;  // characters after the dot
-    const char* last = dot;
-    for (const char* p = *dot ? CharNextA(dot) : dot; *p; p = CharNextA(p)) {
-        ++extension;
-        last = p;
-    }
-    int n;
-    if (!*dot) {
-        n = std::snprintf(result, capacity, "%s._", path);
-    } else if (extension < 3) {
-        n = std::snprintf(result, capacity, "%s_", path);
-    } else {
-        n = std::snprintf(result, capacity, "%.*s_", static_cast<int>(last - path), path);
-    }
-    return n >= 0 && n < capacity;
-}
 
 // Closes a source piece the way its open mode needs.
 void ClosePiece(HFILE piece, HFILE expanding) {
@@ -105,6 +83,25 @@ bool PieceIsDestination(const SourcePiece* pieces, int count, const char* destFu
     return false;
 }
 
+// Whether a fully qualified path lies inside a directory (by its full
+// path): a destination is never made anywhere else, whatever the names.
+bool InsideDirectory(const char* full, const char* directory) {
+    char dir[kPathCapacity];
+    DWORD length = GetFullPathNameA(directory, sizeof dir, dir, nullptr);
+    if (length == 0 || length >= sizeof dir) return false;
+    if (!EndsWithBackslash(dir)) {
+        if (length + 1 >= sizeof dir) return false;
+        dir[length++] = '\\';
+        dir[length] = '\0';
+    }
+    // The directory's characters (in any letter case), then a name inside.
+    if (std::strlen(full) <= length) return false;
+    char head[kPathCapacity];
+    std::memcpy(head, full, length);
+    head[length] = '\0';
+    return lstrcmpiA(head, dir) == 0;
+}
+
 // One transfer: what it has made so far, so that one place can undo it.
 struct Transfer {
     HWND owner;
@@ -143,6 +140,7 @@ TransferResult PrepareDestination(Transfer* t, const char* destDir, char* destPa
     if (!joinedWhole) return TransferNoDestination;
     DWORD length = GetFullPathNameA(joined, sizeof t->destFull, t->destFull, nullptr);
     if (length == 0 || length >= sizeof t->destFull) return TransferNoDestination;
+    if (!InsideDirectory(t->destFull, destDir)) return TransferNoDestination;
     if (PieceIsDestination(t->pieces, t->group.pieceCount, t->destFull)) return TransferNoDestination;
     if (!Replaceable(t->destFull)) return TransferNoDestination;
 
@@ -268,6 +266,26 @@ TransferResult Finish(Transfer* t, TransferResult result, char* destPath) {
 }
 
 }  // namespace
+
+int CompressedName(char* result, int capacity, const char* path) {
+    const char* dot = FileNamePart(path);
+    while (*dot && *dot != '.') dot = CharNextA(dot);
+    int extension = 0;  // characters after the dot
+    const char* last = dot;
+    for (const char* p = *dot ? CharNextA(dot) : dot; *p; p = CharNextA(p)) {
+        ++extension;
+        last = p;
+    }
+    int n;
+    if (!*dot) {
+        n = std::snprintf(result, capacity, "%s._", path);
+    } else if (extension < 3) {
+        n = std::snprintf(result, capacity, "%s_", path);
+    } else {
+        n = std::snprintf(result, capacity, "%.*s_", static_cast<int>(last - path), path);
+    }
+    return n >= 0 && n < capacity;
+}
 
 HFILE OpenPieceFile(const char* path, OpenMode mode) {
     HFILE file = _lopen(path, OF_READ);

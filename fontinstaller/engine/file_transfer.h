@@ -60,6 +60,11 @@ HFILE OpenSourcePiece(HWND owner, const SourcePiece& piece, OpenMode mode);
 // its compressed name, as LZ32 does ("FONT.TTF" -> "FONT.TT_").
 HFILE OpenPieceFile(const char* path, OpenMode mode);
 
+// The name LZ32 gives the compressed form of a file: the extension's last
+// character replaced by '_' ("FONT.TTF" -> "FONT.TT_"), or "_" appended to a
+// short extension, or "._" appended when there is none. 0 when it does not fit.
+int CompressedName(char* result, int capacity, const char* path);
+
 // The path of the file that OpenPieceFile opened last: the compressed name
 // when that is the one it found. Messages name the file really read.
 const char* LastOpenedPiece();

@@ -16,6 +16,16 @@ namespace tarsik {
 int InstallFontItem(HWND owner, int index) {
     if (index < 0 || index >= g_installScript.fontItemCount) return 0;
     const InstallItem& item = g_installScript.fontItems[index];
+    // Two items of one script with one font name: the later one would find
+    // the earlier one's font and never be installed.
+    for (int earlier = 0; earlier < index; ++earlier) {
+        const InstallItem& other = g_installScript.fontItems[earlier];
+        if (g_installSession.fontInstalled[earlier] && lstrcmpiA(other.fontName, item.fontName) == 0) {
+            ShowFormattedBox(owner, "%s的字型名稱與%s相同,不再重複安裝!",
+                             {InstallerText(item.name), InstallerText(other.name)});
+            return 0;
+        }
+    }
     // A second install of a font is refused before anything else is looked
     // at. One that an earlier install left under one Fonts key only (stopped
     // between the two writes) is finished instead: the key the system

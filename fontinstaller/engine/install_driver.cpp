@@ -102,6 +102,7 @@ using ItemInstaller = int (*)(HWND, int);
 // One item, and its outcome reported to the interface.
 int InstallOne(HWND owner, ItemCategory category, int index, ItemInstaller install) {
     int installed = install(owner, index);
+    if (category == CategoryFont) g_installSession.fontInstalled[index] = installed;
     Ui().ItemDone(category, index, installed);
     return installed;
 }
@@ -155,6 +156,7 @@ void RunInstall(HWND owner, const int* positions, int count) {
     Selection selection;
     SortSelection(positions, count, &selection);
     g_installSession.abortFlag = 0;
+    std::memset(g_installSession.fontInstalled, 0, sizeof g_installSession.fontInstalled);
     RemoveStaleFiles();
     int installed = 0;
     for (int i = 0; i < s.miscItemCount && !g_installSession.abortFlag; ++i)

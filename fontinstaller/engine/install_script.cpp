@@ -98,6 +98,9 @@ bool ReadPieces(InstallScript* script, const SectionReader& detail, const Instal
         SourcePiece& piece = script->pieces[script->piecesUsed];
         ComposeKey(key, item.name, " File", n);
         if (detail.Text(key, piece.fileName, sizeof piece.fileName) == 0) return detail.Fail(key, "empty file name");
+        // A name on the disc: the destination is named after it, so one that
+        // climbs out (..\, a drive, a leading backslash) would write there.
+        if (!StaysInside(piece.fileName)) return detail.Fail(key, "file name leaves its folder");
         ComposeKey(key, item.name, " Disk", n);
         if (detail.Text(key, piece.diskLabel, sizeof piece.diskLabel) == 0) return detail.Fail(key, "empty disk label");
         ++script->piecesUsed;

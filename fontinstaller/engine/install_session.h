@@ -10,6 +10,7 @@ struct InstallSession {
     int abortFlag;                           // raised by the disk prompt's Exit
     char chosenDir[kPathCapacity];           // destination confirmed by the user
     char registrationPrefix[kPathCapacity];  // empty for the system fonts directory
+    int fontInstalled[kMaxFontItems];        // Fonts items installed by the run going on (by the driver)
 };
 
 extern InstallSession g_installSession;

@@ -8,6 +8,9 @@
 
 namespace tarsik {
 
+// The longest name of such a file: "~tarsik-ffffffff-ffffffff.tmp".
+constexpr int kOwnTempNameLength = 29;
+
 // Creates a new, empty file of that name in dir (with or without its
 // trailing backslash) and puts its path into path (kPathCapacity bytes).
 // 0 when the path would not fit or no file can be created there.

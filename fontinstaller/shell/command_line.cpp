@@ -14,11 +14,12 @@ constexpr int kArgumentCapacity = 1024;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Whether argument begins with the switch name (ASCII), in any letter case.
-// A byte of a double-byte character is never an ASCII letter's match, so a
-// match ends at a whole character.
+// Whether argument begins with the switch name (ASCII, after its "/"), in
+// any letter case, and with "/" or "-". A byte of a double-byte character is
+// never an ASCII letter's match, so a match ends at a whole character.
 bool BeginsWithSwitch(const char* argument, const char* name) {
-    for (; *name; ++argument, ++name) {
+    if (argument[0] != '/' && argument[0] != '-') return false;
+    for (++argument, ++name; *name; ++argument, ++name) {
         char c = *argument;
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         if (c != *name) return false;
@@ -69,23 +70,35 @@ int ParseCommandLine(const char* arguments, CommandLine* result) {
     std::memset(result, 0, sizeof *result);
     char argument[kArgumentCapacity];
     bool cut = false;
-    int understood = 1;
+    bool seen[3] = {};  // /S, /LOG, /D
     for (const char* p = arguments ? arguments : ""; (p = NextArgument(p, argument, &cut)) != nullptr;) {
+        int which = -1;
         bool known = false;
+        const char* why = "not a switch of this installer";
         if (BeginsWithSwitch(argument, "/S") && argument[2] == '\0') {
-            result->silent = 1;
+            which = 0;
             known = true;
+            result->silent = 1;
         } else if (BeginsWithSwitch(argument, "/LOG=")) {
-            known = TakeValue(argument + 5, cut, result->logPath);
+            which = 1;
+            known = !seen[1] && TakeValue(argument + 5, cut, result->logPath);
+            why = "an empty or overlong file name";
         } else if (BeginsWithSwitch(argument, "/D=")) {
-            known = TakeValue(argument + 3, cut, result->destination);
+            which = 2;
+            known = !seen[2] && TakeValue(argument + 3, cut, result->destination);
+            why = "an empty or overlong directory";
         }
-        if (!known && understood) {
+        if (which >= 0 && seen[which]) {
+            known = false;
+            why = "given twice";
+        }
+        if (which >= 0) seen[which] = true;
+        if (!known && !result->why) {
             CopyWholeCharacters(result->firstUnknown, kPathCapacity, argument);
-            understood = 0;
+            result->why = why;
         }
     }
-    return understood;
+    return result->why == nullptr;
 }
 
 }  // namespace tarsik

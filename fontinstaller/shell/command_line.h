@@ -14,16 +14,18 @@ struct CommandLine {
     char logPath[kPathCapacity];       // /LOG=file, empty without it
     char destination[kPathCapacity];   // /D=dir, empty without it
     char firstUnknown[kPathCapacity];  // the first argument not understood (cut), empty when none
+    const char* why;                   // why it was not understood (English), nullptr when none
 };
 
 // Reads the program's arguments (the command line after the program's own
 // name). Arguments are separated by spaces or tabs; double quotes keep
 // spaces inside one and are dropped ("/LOG=C:\My Logs\a.log" and
 // /LOG="C:\My Logs\a.log" are the same); a backslash is an ordinary
-// character. Switch names are matched without regard to letter case. An
-// argument that is not /S, /LOG=file or /D=dir, an empty file or directory,
-// or one longer than 259 bytes is not understood. Returns 1 when every
-// argument was understood.
+// character. Switch names are matched without regard to letter case and
+// may begin with "/" or "-". An argument that is not /S, /LOG=file or
+// /D=dir, a switch given twice, an empty file or directory, or one longer
+// than 259 bytes is not understood. Returns 1 when every argument was
+// understood.
 int ParseCommandLine(const char* arguments, CommandLine* result);
 
 }  // namespace tarsik

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "ansi_text.h"
+#include "file_identity.h"
+#include "file_transfer.h"
+#include "install_script.h"
 #include "message_ids.h"
 #include "trace.h"
 #include "user_interface.h"
@@ -34,20 +38,58 @@ void TraceToLog(const char* text) {
 
 void TraceNowhere(const char*) {}
 
+bool Is(const FileIdentity& file, const char* path) {
+    FileIdentity other;
+    return IdentityOf(path, &other) && SameFile(file, other);
+}
+
+// Whether the open file is one that the run reads: the program itself, the
+// install script beside it, or a piece there under its own or its
+// compressed name. The script is read for its pieces without a word.
+bool IsInputOfTheRun(HANDLE file) {
+    FileIdentity log;
+    if (!IdentityOf(file, &log)) return false;
+    char program[kPathCapacity];
+    DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    if (length > 0 && length < sizeof program && Is(log, program)) return true;
+    SetTraceSink(TraceNowhere);
+    const int loaded = LoadInstallScript();
+    SetTraceSink(nullptr);
+    const InstallScript& s = g_installScript;
+    if (s.scriptPath[0] != '\0' && Is(log, s.scriptPath)) return true;
+    if (loaded != kScriptLoaded) return false;
+    for (int i = 0; i < s.piecesUsed; ++i) {
+        char path[kPathCapacity], compressed[kPathCapacity];
+        if (!JoinPath(path, sizeof path, s.installerDir, s.pieces[i].fileName)) continue;
+        if (Is(log, path)) return true;
+        if (CompressedName(compressed, sizeof compressed, path) && Is(log, compressed)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-int OpenInstallerLog(const char* path, bool alsoStandardOutput) {
+LogOpening OpenInstallerLog(const char* path, bool alsoStandardOutput) {
     CloseInstallerLog();
     // Appends only, so that two runs writing one log never overwrite each
     // other's lines; others may read it meanwhile.
-    g_log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_log == INVALID_HANDLE_VALUE) return 0;
+    HANDLE log = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log == INVALID_HANDLE_VALUE) return LogCannotOpen;
+    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    // Not one byte goes into a file the run reads: a piece would install
+    // with log lines in it.
+    if (IsInputOfTheRun(log)) {
+        CloseHandle(log);
+        if (created) DeleteFileA(path);
+        return LogIsAnInput;
+    }
+    g_log = log;
     LARGE_INTEGER size;
     if (GetFileSizeEx(g_log, &size) && size.QuadPart == 0) WriteBytes("\xEF\xBB\xBF", 3);
     g_traceToStandardOutput = alsoStandardOutput;
     SetTraceSink(TraceToLog);
-    return 1;
+    return LogOpened;
 }
 
 void DiscardTrace() { SetTraceSink(TraceNowhere); }
@@ -57,15 +99,14 @@ void CloseInstallerLog() {
     g_log = INVALID_HANDLE_VALUE;
 }
 
-void StartUserRunLog(const char* arguments, const CommandLine& options, int understood) {
+void StartUserRunLog(const char* arguments, const CommandLine& options) {
     if (options.logPath[0] == '\0') return;
-    if (!OpenInstallerLog(options.logPath, true)) {
+    if (OpenInstallerLog(options.logPath, true) != LogOpened) {
         ShowWarning(nullptr, IDS_CANNOT_CREATE_FILE, options.logPath);
         return;
     }
     wchar_t text[1024];
     LogFormat(L"Tarsik.exe started: %ls", Widen(text, 1024, arguments, CP_ACP));
-    if (!understood) LogFormat(L"argument ignored: %ls", Widen(text, 1024, options.firstUnknown, CP_ACP));
     if (options.destination[0] != '\0') LogLine(L"/D is for unattended runs (/S) only: ignored");
 }
 
@@ -79,8 +120,10 @@ void LogLine(const wchar_t* text) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     wchar_t line[kLineCapacity];
-    int used = std::swprintf(line, kLineCapacity, L"%04d-%02d-%02d %02d:%02d:%02d ", now.wYear, now.wMonth, now.wDay,
-                             now.wHour, now.wMinute, now.wSecond);
+    // Two runs may write one log: each line names its process.
+    int used = std::swprintf(line, kLineCapacity, L"%04d-%02d-%02d %02d:%02d:%02d (pid %lu) ", now.wYear, now.wMonth,
+                             now.wDay, now.wHour, now.wMinute, now.wSecond,
+                             static_cast<unsigned long>(GetCurrentProcessId()));
     if (used < 0) used = 0;
     // Room for the line's end: CR LF.
     const int limit = kLineCapacity - 2;

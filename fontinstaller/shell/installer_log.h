@@ -13,8 +13,11 @@ namespace tarsik {
 // new file begins with the UTF-8 byte order mark, so that Windows' own
 // editors read it as UTF-8), and from then on sends the trace lines there
 // too; alsoStandardOutput keeps writing them to standard output as well.
-// Returns 1 when the file is open, 0 when it cannot be opened.
-int OpenInstallerLog(const char* path, bool alsoStandardOutput);
+// A file that the run reads (the program, its install script, a piece
+// beside it), by whatever name, is refused with nothing written to it (and
+// not left behind when the open made it).
+enum LogOpening { LogOpened, LogCannotOpen, LogIsAnInput };
+LogOpening OpenInstallerLog(const char* path, bool alsoStandardOutput);
 
 // Sends trace lines nowhere: an unattended run without a log writes nothing.
 void DiscardTrace();
@@ -23,14 +26,16 @@ void DiscardTrace();
 void CloseInstallerLog();
 
 // A user's run: with /LOG the log is opened (warning 12 with its path when
-// it cannot be, and the run goes on unlogged), trace lines go to standard
-// output as ever and to the log, and the first line names the arguments;
-// those meant for an unattended run only are noted as ignored.
-void StartUserRunLog(const char* arguments, const CommandLine& options, int understood);
+// it cannot be, or is a file the run reads, and the run goes on unlogged),
+// trace lines go to standard output as ever and to the log, and the first
+// line names the arguments; those meant for an unattended run only are
+// noted as ignored.
+void StartUserRunLog(const char* arguments, const CommandLine& options);
 // The last line, with the exit code, and the log closed.
 void EndRunLog(int exitCode);
 
-// One line of text. Line breaks inside become spaces; trailing ones go.
+// One line of text, after the date, the time and the process id. Line
+// breaks inside become spaces; trailing ones go.
 // Nothing happens while no log is open.
 void LogLine(const wchar_t* text);
 // printf-style (wide): %ls takes a wide text, %d a number.

@@ -85,9 +85,11 @@ int InstallerMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     LoadCaption(instance);
     CommandLine options;
     const int understood = ParseCommandLine(commandLine, &options);
-    if (options.silent) return RunUnattended(commandLine, options, understood);
+    // A command line with anything not understood never opens a window: a
+    // deployment tool that sent it would wait for a click for ever.
+    if (options.silent || !understood) return RunUnattended(commandLine, options, understood);
     UseShellUi();
-    StartUserRunLog(commandLine, options, understood);
+    StartUserRunLog(commandLine, options);
 
     // Owned while this installer runs, so that an unattended one can wait
     // for its end.

@@ -8,8 +8,9 @@ namespace tarsik {
 // Starts the installer and runs its message loop until the main dialog is
 // left. Returns the exit code: 0 (also when start-up fails, and when an
 // installer is already running, which is then brought to the front).
-// With /S (see command_line.h) nothing is shown and the exit code is the
-// unattended run's (unattended_install.h).
+// With /S (see command_line.h), or with any argument not understood,
+// nothing is shown and the exit code is the unattended run's
+// (unattended_install.h).
 int InstallerMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showState);
 
 // Held while an installer runs: one installer at a time.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ansi_text.h"
+#include "file_identity.h"
 
 namespace tarsik {
 
@@ -58,10 +59,23 @@ bool IsInstallerDirectoryNamed(const char* named) {
     return Enter(installer, installerNamed) && installerNamed[0] != '\0' && lstrcmpiA(named, installerNamed) == 0;
 }
 
+// Whether the current directory is the installer's own by identity: the
+// same folder under another drive letter (a mapped drive, subst) has other
+// names but is the same folder.
+bool CurrentIsInstallerDirectory() {
+    char installer[kPathCapacity];
+    FileIdentity current, own;
+    return IdentityOf(".", &current) && JoinPath(installer, kPathCapacity, g_installScript.installerDir, "") &&
+           IdentityOf(installer, &own) && SameFile(current, own);
+}
+
 int CanEnter(const char* path) {
     if (IsInstallerDirectory(path)) return 0;
     char named[kPathCapacity];
     if (!Enter(path, named)) return 0;
+    // Looked at while it is current: the name check below enters the
+    // installer's directory.
+    if (CurrentIsInstallerDirectory()) return 0;
     return IsInstallerDirectoryNamed(named) ? 0 : 1;
 }
 

@@ -24,8 +24,10 @@ void StripTrailingBackslash(char* path);
 
 // 1 when the process can make `path` its current directory and it is not
 // the installer's own directory under any name (".", "<dir>\.", "<dir>/",
-// "<dir>\..\<name>"); 0 for an empty path, for a drive that cannot be made
-// current, and otherwise. The current directory is the same afterwards.
+// "<dir>\..\<name>", another drive letter for the same folder: the two
+// are compared by identity where the system gives it); 0 for an empty
+// path, for a drive that cannot be made current, and otherwise. The
+// current directory is the same afterwards.
 int IsValidDirectory(const char* path);
 
 }  // namespace tarsik

@@ -1,5 +1,6 @@
 #include "unattended_install.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "ansi_text.h"
@@ -11,6 +12,7 @@
 #include "installer_main.h"
 #include "messages.h"
 #include "path_checks.h"
+#include "temp_files.h"
 #include "user_interface.h"
 
 namespace tarsik {
@@ -88,6 +90,23 @@ int SettleDestination(char* dir) {
     return 0;
 }
 
+// Whether every file the run makes under dir (the build file of ours
+// beside each font, each font's own name) fits 259 bytes: a /D that leaves
+// no room is refused before anything is made there.
+bool RoomForFilesUnder(const char* dir) {
+    char full[kPathCapacity];
+    CopyText(full, sizeof full, dir);
+    if (!MakeFullPath(full)) return false;
+    StripTrailingBackslash(full);
+    size_t longest = kOwnTempNameLength;
+    const InstallScript& s = g_installScript;
+    for (int i = 0; i < s.fontItemCount; ++i) {
+        size_t name = std::strlen(s.pieces[s.fontItems[i].files.firstPiece].fileName);
+        if (name > longest) longest = name;
+    }
+    return std::strlen(full) + 1 + longest < static_cast<size_t>(kPathCapacity);
+}
+
 // The engine's user interface without a user: every text goes to the log,
 // every prompt takes the answer its defaults give, and each item's outcome
 // is kept for the exit code.
@@ -138,12 +157,18 @@ public:
         return HFILE_ERROR;
     }
 
+    // Which fonts the machine has before the run: those are already
+    // installed; one that an earlier item of this run registered is not.
+    void NoteFontsRecordedBefore() {
+        for (int i = 0; i < g_installScript.fontItemCount; ++i)
+            recordedBefore_[i] = LookUpFont(g_installScript.fontItems[i].fontName) == FontRecorded;
+    }
+
     void ItemDone(ItemCategory category, int index, int installed) override {
         Outcome outcome = installed ? Installed : NotInstalled;
-        // A font that was registered before its turn has been refused as
+        // A font that was registered before the run has been refused as
         // already there: for an administrator that machine is done.
-        if (!installed && category == CategoryFont && LookUpFont(Item(category, index).fontName) == FontRecorded)
-            outcome = AlreadyInstalled;
+        if (!installed && category == CategoryFont && recordedBefore_[index]) outcome = AlreadyInstalled;
         outcomes_[category][index] = outcome;
         LogItem(category, index,
                 outcome == Installed          ? L"installed"
@@ -179,6 +204,7 @@ private:
     const char* fontsDestination_;
     const wchar_t* stopped_ = nullptr;  // what ended or stopped the run first
     Outcome outcomes_[4][kMaxFontItems];
+    bool recordedBefore_[kMaxFontItems] = {};
 };
 
 // One installer at a time: a run waits up to a minute for a running one (a
@@ -207,9 +233,9 @@ Turn WaitForTurn(HANDLE* running, HANDLE* marker) {
 
 int Run(const CommandLine& options, int understood) {
     if (!understood) {
-        wchar_t argument[kPathCapacity];
-        LogFormat(L"argument not understood: %ls (nothing installed)",
-                  Widen(argument, kPathCapacity, options.firstUnknown, CP_ACP));
+        wchar_t argument[kPathCapacity], why[64];
+        LogFormat(L"argument not understood: %ls (%ls): nothing installed",
+                  Widen(argument, kPathCapacity, options.firstUnknown, CP_ACP), Widen(why, 64, options.why, CP_ACP));
         return ExitBadCommandLine;
     }
     HANDLE running = nullptr, marker = nullptr;
@@ -229,7 +255,12 @@ int Run(const CommandLine& options, int understood) {
         ShowWarning(nullptr, loaded, kScriptName);
     } else {
         InitInstallSession(g_installScript);
-        if (destination[0] != '\0' && !SettleDestination(destination)) {
+        if (destination[0] != '\0' && !RoomForFilesUnder(destination)) {
+            wchar_t dir[kPathCapacity];
+            LogFormat(L"/D=%ls is too long for the files to go under it: nothing installed",
+                      Widen(dir, kPathCapacity, options.destination, CP_ACP));
+            code = ExitBadCommandLine;
+        } else if (destination[0] != '\0' && !SettleDestination(destination)) {
             wchar_t dir[kPathCapacity];
             LogFormat(L"/D=%ls cannot be used: nothing installed",
                       Widen(dir, kPathCapacity, options.destination, CP_ACP));
@@ -239,6 +270,7 @@ int Run(const CommandLine& options, int understood) {
             int positions[kMaxFontItems + kMaxEudcItems];
             const int count = s.fontItemCount + s.eudcItemCount;
             for (int p = 0; p < count; ++p) positions[p] = p;
+            ui.NoteFontsRecordedBefore();
             RunInstall(nullptr, positions, count);
             code = ui.Summary();
         }
@@ -257,13 +289,14 @@ int Run(const CommandLine& options, int understood) {
 int RunUnattended(const char* arguments, const CommandLine& options, int understood) {
     if (options.logPath[0] == '\0') {
         DiscardTrace();
-    } else if (!OpenInstallerLog(options.logPath, false)) {
-        // Asked for a record that cannot be kept: nothing is installed
-        // unrecorded.
+    } else if (OpenInstallerLog(options.logPath, false) != LogOpened) {
+        // Asked for a record that cannot be kept (or would land on a file
+        // the run reads): nothing is installed unrecorded.
         return ExitBadCommandLine;
     }
     wchar_t line[1024];
-    LogFormat(L"Tarsik.exe started unattended: %ls", Widen(line, 1024, arguments, CP_ACP));
+    LogFormat(options.silent ? L"Tarsik.exe started unattended: %ls" : L"Tarsik.exe started: %ls",
+              Widen(line, 1024, arguments, CP_ACP));
     int code = Run(options, understood);
     EndRunLog(code);
     return code;

@@ -148,6 +148,11 @@ const BrokenDisc kDiscs[] = {
      2,
      {"error: Fonts\\VEXA95.INI [Font Files] 漢維黑體 Files: no pieces: the installer stops with message 11 "
       "\"起始設定檔案中之資料不對 !\""}},
+    {"a piece name that climbs out of the disc",
+     [](const std::string& disc) { EditScript(disc, "漢維等寬體 File1=HVMONO.TTF", "漢維等寬體 File1=..\\VICTIM.TTF"); },
+     2,
+     {"error: Fonts\\VEXA95.INI [Font Files] 漢維等寬體 File1: file name leaves its folder: the installer stops with "
+      "message 11 *"}},
     {"no script beside the installer",
      [](const std::string& disc) { DeleteFileA((disc + "\\Fonts\\VEXA95.INI").c_str()); },
      2,

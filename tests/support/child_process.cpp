@@ -11,6 +11,21 @@ std::wstring WinePath(const char* unixPath) {
     return path;
 }
 
+std::string UnderDriveZ(const std::string& path) {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "wine_get_unix_file_name")));
+    wchar_t wide[MAX_PATH];
+    if (!unixName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return path;
+    char* name = unixName(wide);
+    if (!name) return path;
+    std::string z = "Z:" + std::string(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    for (char& c : z)
+        if (c == '/') c = '\\';
+    return z;
+}
+
 bool HasClass(HWND window, const wchar_t* className) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);

@@ -15,6 +15,11 @@ namespace vexatest {
 // A path of the build tree (Unix) as Wine sees it on drive Z:.
 std::wstring WinePath(const char* unixPath);
 
+// The same place (a path in the system code page) through drive Z:, which
+// Wine maps onto the root of the host's file system: another name for it.
+// The path itself when Wine cannot tell.
+std::string UnderDriveZ(const std::string& path);
+
 // Whether a window is of that class.
 bool HasClass(HWND window, const wchar_t* className);
 

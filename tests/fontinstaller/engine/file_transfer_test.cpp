@@ -410,6 +410,21 @@ TEST_F(FileTransferTest, DestinationPathThatDoesNotFitIsNotCut) {
     EXPECT_TRUE(ui.events.empty());
 }
 
+// Whatever names reach the transfer, the file is made inside the
+// destination or not at all.
+TEST_F(FileTransferTest, DestinationOutsideTheDirectoryIsNeverMade) {
+    std::string sans = DataBytes("SANS.TTF");
+    ASSERT_TRUE(WriteBytes(scratch / "OUT.TTF", "an author's file"));
+    // The piece is read from media\OUT.TTF, and would be written to the
+    // destination's parent.
+    const std::string source = scratch.MakeDir("media\\sub");
+    CopyText(g_installSession.sourceDir, kPathCapacity, source.c_str());
+    FileGroup group = AddGroup({"..\\OUT.TTF"}, {&sans}, 0, source);
+    EXPECT_EQ(Run(group), TransferNoDestination);
+    EXPECT_EQ(vexatest::FileBytes(scratch / "OUT.TTF"), "an author's file");
+    EXPECT_TRUE(ListDir(destDir).empty());
+}
+
 TEST_F(FileTransferTest, LongDestinationPathsWorkAndAreCleanedUp) {
     // Longer than an OFSTRUCT holds (127 characters), shorter than 260.
     destDir = scratch.path();

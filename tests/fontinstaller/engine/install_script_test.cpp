@@ -224,12 +224,14 @@ TEST_F(LoaderTest, SectionAndKeyNamesIgnoreCase) {
 // it are looked up whole.
 TEST_F(LoaderTest, Big5NamesAreKeptByteForByte) {
     std::string script =
-        "[Fonts]\nFonts=1\nFont1=瑟維功夫楷\n[Font Files]\n瑟維功夫楷 Files=1\n瑟維功夫楷 File1=KAI.TTF\n"
+        "[Fonts]\nFonts=1\nFont1=瑟維功夫楷\n[Font Files]\n瑟維功夫楷 Files=1\n瑟維功夫楷 File1=蓋..\\KAI.TTF\n"
         "瑟維功夫楷 Disk1=第一片\n瑟維功夫楷 FontName=瑟維功夫楷 (TrueType)\n";
     ASSERT_EQ(Load(script), kScriptLoaded);
     EXPECT_EQ(std::string(s.fontItems[0].name), FromUtf8("瑟維功夫楷", 950));
     EXPECT_EQ(std::string(s.fontItems[0].fontName), FromUtf8("瑟維功夫楷 (TrueType)", 950));
     EXPECT_EQ(std::string(s.pieces[0].diskLabel), FromUtf8("第一片", 950));
+    // The second byte of 蓋 is a backslash: ".." after it is no component of its own.
+    EXPECT_EQ(std::string(s.pieces[0].fileName), FromUtf8("蓋..\\KAI.TTF", 950));
 }
 
 TEST_F(LoaderTest, FontsAndEudcItemsMayShareAName) {
@@ -325,6 +327,11 @@ std::string EudcWithLinks(int first, int second) {
     return text;
 }
 
+std::string PieceNamed(const std::string& name) {
+    return kFont + "Kai Files=1\nKai FontName=K\nKai File1=" + name + "\nKai Disk1=D\n";
+}
+const char kClimbs[] = "VEXA95.INI: [Font Files] Kai File1: file name leaves its folder";
+
 INSTANTIATE_TEST_SUITE_P(
     Loader, InvalidScriptTest,
     ::testing::Values(
@@ -365,7 +372,16 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"61 link names", EudcWithLinks(30, 31), "VEXA95.INI: [TTE Files] B AFiles: "},
         InvalidCase{"61 pieces in one misc item", MiscItems(1, 61), "VEXA95.INI: [Misc Files] M1 Files: "},
         InvalidCase{"61st piece in the last table", SixtyPieceScript(2),
-                    "VEXA95.INI: [Tbls Files] T Files: more than 60 pieces"}),
+                    "VEXA95.INI: [Tbls Files] T Files: more than 60 pieces"},
+        // A piece's name is a name on the disc: the destination file is named after it.
+        InvalidCase{"a piece that climbs", PieceNamed("..\\VICTIM.TTF"), kClimbs},
+        InvalidCase{"a piece that climbs further", PieceNamed("SUB\\..\\..\\VICTIM.TTF"), kClimbs},
+        InvalidCase{"a piece that climbs by slashes", PieceNamed("SUB/../../VICTIM.TTF"), kClimbs},
+        InvalidCase{"a piece that climbs by dots and a space", PieceNamed(".. \\VICTIM.TTF"), kClimbs},
+        InvalidCase{"a piece on a drive", PieceNamed("C:VICTIM.TTF"), kClimbs},
+        InvalidCase{"a piece from the root", PieceNamed("\\VICTIM.TTF"), kClimbs},
+        InvalidCase{"a piece on a share", PieceNamed("\\\\server\\share\\VICTIM.TTF"), kClimbs},
+        InvalidCase{"a piece behind a Big5 folder", PieceNamed("功\\..\\..\\V.TTF"), kClimbs}),
     [](const ::testing::TestParamInfo<InvalidCase>& info) {
         std::string name;
         for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';

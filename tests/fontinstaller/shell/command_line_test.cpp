@@ -23,6 +23,8 @@ TEST(CommandLine, ReadsTheSwitchesAndNamesTheFirstArgumentNotUnderstood) {
         // The quote after 功 (A5 5C) closes the value: no escape.
         {"/D=\"C:\\" + Big5("字型功") + "\" /S", 1, 1, "", "C:\\" + Big5("字型功"), ""},
         {"/S /SILENT /Q", 0, 1, "", "", "/SILENT"},
+        {"-s /log=a /LOG=b", 0, 1, "a", "", "/LOG=b"},  // the second one is not taken
+        {"/S/LOG=x", 0, 0, "", "", "/S/LOG=x"},
         {"/S /LOG= /D=x", 0, 1, "", "x", "/LOG="},
         {"/S /D=C:\\" + std::string(300, 'a'), 0, 1, "", "", "/D=C:\\" + std::string(253, 'a')},
     };

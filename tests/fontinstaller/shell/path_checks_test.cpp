@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ansi_text.h"
+#include "child_process.h"
 #include "install_script.h"
 #include "path_checks.h"
 #include "scratch_dir.h"
@@ -28,6 +29,8 @@ TEST(PathChecks, TypedTextBecomesAFullDirectoryAndIsChecked) {
     vexatest::ScratchDir scratch;
     const std::string saved = CurrentDirectory(), w = scratch.MakeDir(vexatest::Big5("成功"));
     const std::string installer = scratch.MakeDir("disc"), drive = w.substr(0, 2);
+    const std::string zInstaller = vexatest::UnderDriveZ(installer);
+    ASSERT_EQ(zInstaller.substr(0, 2), "Z:");
     ASSERT_TRUE(CreateDirectoryA((w + "\\fonts").c_str(), nullptr));
     std::memset(&g_installScript, 0, sizeof g_installScript);
     CopyText(g_installScript.installerDir, kPathCapacity, installer.c_str());
@@ -59,6 +62,7 @@ TEST(PathChecks, TypedTextBecomesAFullDirectoryAndIsChecked) {
         {installer + "\\\\", installer + "\\", 1, 0},
         {installer + "/", installer + "/", 1, 0},
         {w + "\\..\\disc", w + "\\..\\disc", 1, 0},
+        {zInstaller, zInstaller, 1, 0},  // the same folder under another drive letter
         {std::string(250, 'x'), "", 0, 0},
     };
     for (const Case& c : cases) {

@@ -332,24 +332,71 @@ protected:
 
 struct UnattendedCase {
     const char* what;
-    const char* arguments;  // {log} is the log's path, {dir} a fresh directory's
+    // {log} is the log's path, {dir} a fresh directory's, {disc} the disc's
+    // and {zdisc} the disc's under drive Z:, {long} a directory too long
+    // for a file under it
+    const char* arguments;
     const char* missing;    // a piece taken off the disc, or the script
     int runs;               // the last one is checked
     long exitCode;
     const char* installed;  // what is there afterwards: m(isc) p(lain) c(ompressed) s(plit) e(udc)
-    const char* logged;     // what the log holds, line parts separated by '|'
+    const char* logged;     // what the log holds, line parts separated by '|'; nullptr: no log at all
+    const char* editFrom = nullptr;  // a change to the script (UTF-8, {font<n>} as the names)
+    const char* editTo = nullptr;
 };
+
+// Every file of a directory (not below it) and its bytes.
+std::vector<std::pair<std::string, std::string>> FilesOf(const std::string& dir, const std::string& except) {
+    std::vector<std::pair<std::string, std::string>> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && except != found.cFileName)
+            files.emplace_back(found.cFileName, vexatest::FileBytes(dir + "\\" + found.cFileName));
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    std::sort(files.begin(), files.end());
+    return files;
+}
 
 class UnattendedRuns : public Unattended, public ::testing::WithParamInterface<UnattendedCase> {};
 
 TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
     const UnattendedCase& c = GetParam();
     if (c.missing) ASSERT_TRUE(DeleteFileA((disc_.dir + "\\" + c.missing).c_str()));
+    if (c.editFrom) {
+        const std::vector<std::pair<std::string, std::string>> names = {
+            {"{font2}", FontName(2)}, {"{font3}", FontName(3)}};
+        std::string script = vexatest::FileBytes(disc_.dir + "\\VEXA95.INI");
+        const std::string from = vexatest::FromUtf8(Substitute(c.editFrom, names), 950);
+        ASSERT_NE(script.find(from), std::string::npos) << c.editFrom;
+        script.replace(script.find(from), from.size(), vexatest::FromUtf8(Substitute(c.editTo, names), 950));
+        ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\VEXA95.INI", script));
+    }
     const std::string dir = disc_.dir + "\\" + vexatest::Big5("字型功");  // ends in the byte 0x5C
-    const std::string arguments = Substitute(c.arguments, {{"{log}", log_}, {"{dir}", dir}});
+    const std::string longDir = disc_.dir + "\\" + std::string(240 - disc_.dir.size(), 'L');
+    const std::string arguments =
+        Substitute(c.arguments, {{"{log}", log_},
+                                 {"{dir}", dir},
+                                 {"{zdisc}", vexatest::UnderDriveZ(disc_.dir)},
+                                 {"{disc}", disc_.dir},
+                                 {"{long}", longDir}});
+    // Files of the author's next to the disc and in the temporary directory,
+    // where a name that climbs out would land.
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string victims[] = {disc_.path() + "\\VICTIM.TTF", std::string(temp) + "VICTIM.TTF"};
+    vexatest::AtScopeExit noVictims([&] {
+        for (const std::string& victim : victims) DeleteFileA(victim.c_str());
+    });
+    for (const std::string& victim : victims) ASSERT_TRUE(vexatest::WriteBytes(victim, "an author's file"));
+    const auto share = FilesOf(disc_.dir, vexatest::Big5("記錄許.log"));
     const std::set<std::string> tempBefore = TempFiles();
     for (int i = 0; i < c.runs; ++i) EXPECT_EQ(Run(arguments), i + 1 == c.runs ? c.exitCode : 0) << "run " << i + 1;
     EXPECT_FALSE(windowShown_);
+    // What the run reads stays as it was, whatever the arguments.
+    EXPECT_TRUE(FilesOf(disc_.dir, vexatest::Big5("記錄許.log")) == share);
+    for (const std::string& victim : victims) EXPECT_EQ(vexatest::FileBytes(victim), "an author's file") << victim;
+    EXPECT_FALSE(vexatest::FileExists(longDir));
 
     const std::string installed = c.installed;
     const bool toDir = arguments.find("/D=") != std::string::npos;
@@ -384,6 +431,10 @@ TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
     EXPECT_EQ(left, INVALID_HANDLE_VALUE) << found.cFileName;
     if (left != INVALID_HANDLE_VALUE) FindClose(left);
 
+    if (!c.logged) {
+        EXPECT_FALSE(vexatest::FileExists(log_));
+        return;
+    }
     const std::string log = Log();
     std::string logged = c.logged, missing;
     for (size_t from = 0, to; from <= logged.size(); from = to + 1) {
@@ -412,7 +463,29 @@ INSTANTIATE_TEST_SUITE_P(
         UnattendedCase{"a_directory_that_cannot_be_made", "/S /D={dir}\\sub /LOG={log}", nullptr, 1, 2, "",
                        "[26] 不合法之目錄 !|cannot be used: nothing installed|exit code 2"},
         UnattendedCase{"an_unknown_switch", "/S /LOG={log} /Q", nullptr, 1, 2, "",
-                       "argument not understood: /Q|exit code 2"},
+                       "argument not understood: /Q (not a switch of this installer)|exit code 2"},
+        // Command lines a deployment tool may send: refused whole, or understood.
+        UnattendedCase{"an_unknown_switch_without_S", "/LOG={log} /Q", nullptr, 1, 2, "",
+                       "Tarsik.exe started: |argument not understood: /Q|exit code 2"},
+        UnattendedCase{"no_space_between_switches", "/S/LOG={log}", nullptr, 1, 2, "", nullptr},
+        UnattendedCase{"a_switch_twice", "/S /D={dir} /D={dir} /LOG={log}", nullptr, 1, 2, "",
+                       "(given twice): nothing installed|exit code 2"},
+        UnattendedCase{"a_dash_switch", "-S /LOG={log}", nullptr, 1, 0, "mpcse", "started unattended|exit code 0"},
+        UnattendedCase{"a_destination_too_long", "/S /D={long} /LOG={log}", nullptr, 1, 2, "",
+                       "is too long for the files to go under it: nothing installed|exit code 2"},
+        // Names that reach a place not meant: the share's files stay as they are.
+        UnattendedCase{"a_log_on_a_piece", "/S /LOG={disc}\\UTPLAIN.TTF", nullptr, 1, 2, "", nullptr},
+        UnattendedCase{"a_log_on_a_compressed_piece_by_drive_Z", "/S /LOG={zdisc}\\utcomp.tt_", nullptr, 1, 2, "",
+                       nullptr},
+        UnattendedCase{"a_log_on_the_script_by_drive_Z", "/S /LOG={zdisc}\\VEXA95.INI", nullptr, 1, 2, "", nullptr},
+        UnattendedCase{"the_installer_folder_by_drive_Z", "/S /D={zdisc} /LOG={log}", nullptr, 1, 2, "",
+                       "[26] 不合法之目錄 !|cannot be used: nothing installed|exit code 2"},
+        UnattendedCase{"a_piece_name_that_climbs_out", "/S /LOG={log}", nullptr, 1, 1, "",
+                       "[11] 起始設定檔案中之資料不對 !|exit code 1", "漢維等寬體 File1=UTPLAIN.TTF",
+                       "漢維等寬體 File1=..\\VICTIM.TTF"},
+        UnattendedCase{"two_items_with_one_font_name", "/S /LOG={log}", nullptr, 1, 3, "mpce",
+                       "漢維黑體的字型名稱與漢維明體相同|Fonts item 3 漢維黑體: not installed|exit code 3",
+                       "漢維黑體 FontName={font3}", "漢維黑體 FontName={font2}"},
         UnattendedCase{"a_second_run", "/S /LOG={log}", nullptr, 2, 0, "mpcse",
                        "Fonts item 1 漢維等寬體: already installed|Fonts item 3 漢維黑體: already installed|"
                        "2 installed, 3 already installed, 0 not installed"}),
