@@ -13,14 +13,16 @@ struct ControlPlacement {
     int x, y, width, height;  // client coordinates
 };
 
-// Choices 1001, 1002, 1004 (first row), 1000, 1003 (second row), OK, Cancel:
-// the order in which the controls are moved.
-constexpr int kPlacementCount = 7;
+// Choices 1001, 1002, 1004 (first row), 1000, 1003 (second row), OK, Cancel,
+// then the instruction line over the banner's own: the order in which the
+// controls are moved.
+constexpr int kPlacementCount = 8;
 extern const ControlPlacement kPlacements[kPlacementCount];
 
 struct PanePlacement {
     UINT bitmapId;
-    RECT rect;  // client coordinates (left, top, right, bottom)
+    RECT rect;     // client coordinates (left, top, right, bottom)
+    int choiceId;  // the choice under the picture, whose product names the pane
 };
 
 // The five panes in creation order: three over the first row of choices,

@@ -27,6 +27,27 @@ const ControlCaption kCaptions[kCaptionCount] = {
 
 const wchar_t kWindowTitle[] = L"QUORLAN INSTALLER";
 
+const wchar_t* InstructionText(bool simplified) {
+    return simplified ? L"请选择要安装的产品，然后按“确定”。" : L"請選擇要安裝的產品，然後按「確定」。";
+}
+
+const wchar_t* ProductNameFor(int id, bool simplified) {
+    switch (id) {
+    case IDC_CHOICE_NODI:
+        return L"Nodi青杉";
+    case IDC_CHOICE_CUIYU:
+        return simplified ? L"Cuiyu 翠玉鹰青杉" : L"Cuiyu 翠玉鷹青杉";
+    case IDC_CHOICE_TONGYUN:
+        return simplified ? L"Tongyun 铜云青杉" : L"Tongyun 銅雲青杉";
+    case IDC_CHOICE_SHUNSHOU:
+        return simplified ? L"Shunshou 顺手写" : L"Shunshou 順手寫";
+    case IDC_CHOICE_BITAO:
+        return simplified ? L"Bitao 碧涛青杉" : L"Bitao 碧濤青杉";
+    default:
+        return nullptr;
+    }
+}
+
 const char* SetupSuffixFor(int id) {
     switch (id) {
     case IDC_CHOICE_NODI:

@@ -19,6 +19,12 @@ extern const ControlCaption kCaptions[kCaptionCount];
 
 extern const wchar_t kWindowTitle[];
 
+// What the pictures say, for screen readers: the banner's instruction line,
+// and each product's name as its picture shows it (the Latin name on its
+// plate) with its choice's caption. `simplified`: the code page 936 texts.
+const wchar_t* InstructionText(bool simplified);
+const wchar_t* ProductNameFor(int id, bool simplified);  // choice id; nullptr otherwise
+
 // "\Sub\Setup.exe" (8-bit ASCII) for choice `id` (1000-1004); nullptr for
 // any other id.
 const char* SetupSuffixFor(int id);

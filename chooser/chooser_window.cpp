@@ -13,6 +13,8 @@ constexpr UINT kSimplifiedChineseCodePage = 936;
 
 bool IsChoice(int id) { return id >= IDC_CHOICE_NODI && id <= IDC_CHOICE_BITAO; }
 
+bool UsesSimplifiedChinese() { return GetACP() == kSimplifiedChineseCodePage; }
+
 // Opens `path` through the shell. The shell is loaded (from the system
 // directory, never from the disc) when OK starts a setup program, not with
 // the chooser: loading it, and all that it loads, at start-up would hold
@@ -45,6 +47,9 @@ MessageResult ChooserWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
         return OnSysCommand(wParam);
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(icon_);
+    case WM_HELP:
+        OnHelp(reinterpret_cast<const HELPINFO*>(lParam));
+        return TRUE;
     default:
         return DialogBase::OnMessage(message, wParam, lParam);
     }
@@ -93,13 +98,15 @@ void ChooserWindow::CentreInWorkArea() {
 void ChooserWindow::CreatePanes() {
     // A pane whose picture or window fails is left out; the background
     // shows in its place.
+    const bool simplified = UsesSimplifiedChinese();
     for (int i = 0; i < kPaneCount; ++i) {
-        if (panes_[i].SetPicture(instance_, kPanes[i].bitmapId)) panes_[i].Create(instance_, hwnd_, kPanes[i].rect);
+        if (panes_[i].SetPicture(instance_, kPanes[i].bitmapId))
+            panes_[i].Create(instance_, hwnd_, kPanes[i].rect, ProductNameFor(kPanes[i].choiceId, simplified));
     }
 }
 
 void ChooserWindow::SetControlTexts() {
-    const bool simplified = GetACP() == kSimplifiedChineseCodePage;
+    const bool simplified = UsesSimplifiedChinese();
 
     wchar_t converted[kCaptionCount][kPathCapacity] = {};
     bool convertedOk[kCaptionCount] = {};
@@ -125,6 +132,9 @@ void ChooserWindow::SetControlTexts() {
         const wchar_t* text = simplified && convertedOk[i] ? converted[i] : kCaptions[i].text;
         SetWindowTextW(control, text);
     }
+    // Owner-drawn and never drawn: the banner shows the line, a screen
+    // reader reads it from here.
+    SetDlgItemTextW(hwnd_, IDC_INSTRUCTION, InstructionText(simplified));
 }
 
 void ChooserWindow::PlaceControls() {
@@ -151,7 +161,7 @@ void ChooserWindow::OnPaint() {
         return;
     }
 
-    const int backgroundId = GetACP() == kSimplifiedChineseCodePage ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW;
+    const int backgroundId = UsesSimplifiedChinese() ? IDB_BACKGROUND_CN : IDB_BACKGROUND_TW;
     HBITMAP background = LoadBitmapW(instance_, MAKEINTRESOURCEW(backgroundId));
     if (background != nullptr) {
         HDC memoryDc = CreateCompatibleDC(dc);
@@ -225,11 +235,24 @@ void ChooserWindow::OnOK() {
 
 MessageResult ChooserWindow::OnSysCommand(WPARAM command) {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
-        AboutBox about(instance_, hwnd_);
-        about.DoModal();
+        ShowAbout();
         return 0;
     }
     return kNotHandled;
+}
+
+void ChooserWindow::OnHelp(const HELPINFO* info) {
+    // F1 on the chooser or one of its controls: the window has no title bar,
+    // so no system menu for its About item. The About box passes its own F1
+    // on to its owner, the chooser; that one opens nothing more.
+    if (info == nullptr || info->iContextType != HELPINFO_WINDOW) return;
+    HWND source = static_cast<HWND>(info->hItemHandle);
+    if (source == hwnd_ || IsChild(hwnd_, source)) ShowAbout();
+}
+
+void ChooserWindow::ShowAbout() {
+    AboutBox about(instance_, hwnd_);
+    about.DoModal();
 }
 
 }  // namespace orvane

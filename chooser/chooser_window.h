@@ -38,6 +38,8 @@ private:
     void OnChoiceClicked(int id);
     void OnOK();
     MessageResult OnSysCommand(WPARAM command);
+    void OnHelp(const HELPINFO* info);
+    void ShowAbout();
 
     int selectedId_ = IDC_CHOICE_NODI;
     HICON icon_ = nullptr;

@@ -33,10 +33,10 @@ bool PicturePane::RegisterPaneClass(HINSTANCE instance) {
     return RegisterClassExW(&windowClass) != 0;
 }
 
-HWND PicturePane::Create(HINSTANCE instance, HWND parent, const RECT& rect) {
+HWND PicturePane::Create(HINSTANCE instance, HWND parent, const RECT& rect, const wchar_t* name) {
     if (hwnd_ != nullptr || !RegisterPaneClass(instance)) return nullptr;
     // hwnd_ is bound in WM_NCCREATE, so the creation messages reach the object.
-    HWND pane = CreateWindowExW(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE, rect.left, rect.top,
+    HWND pane = CreateWindowExW(0, kClassName, name, WS_CHILD | WS_VISIBLE | WS_GROUP, rect.left, rect.top,
                                 rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, instance, this);
     return pane;
 }

@@ -19,8 +19,10 @@ public:
     bool SetPicture(HINSTANCE instance, UINT id);
 
     // Creates the pane as a visible child of `parent` in `rect` (parent client
-    // coordinates). Returns the window, or nullptr on failure.
-    HWND Create(HINSTANCE instance, HWND parent, const RECT& rect);
+    // coordinates), named `name` for screen readers (never drawn), a group of
+    // its own so that the arrow keys of the dialog's controls never reach it.
+    // Returns the window, or nullptr on failure.
+    HWND Create(HINSTANCE instance, HWND parent, const RECT& rect, const wchar_t* name);
 
     HWND hwnd() const { return hwnd_; }
 

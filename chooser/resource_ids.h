@@ -18,6 +18,8 @@
 #define IDC_CHOICE_TONGYUN 1002
 #define IDC_CHOICE_SHUNSHOU 1003
 #define IDC_CHOICE_BITAO 1004
+// The instruction line as text for screen readers; the banner draws it.
+#define IDC_INSTRUCTION 1005
 
 // System-menu command of the About item.
 #define IDM_ABOUTBOX 0x0010

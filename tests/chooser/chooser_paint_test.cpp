@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "chooser_driver.h"
 #include "chooser_window.h"
+#include "import_hook.h"
 #include "resource_ids.h"
 #include "text_files.h"
 
@@ -98,6 +100,15 @@ const Pane kSecondRow[] = {
     {IDB_PRODUCT_SHUNSHOU, {440, 400, 620, 544}},
 };
 
+// The bitmaps that LoadBitmapW handed out while a hook recorded them.
+std::vector<HBITMAP> g_loaded;
+decltype(&LoadBitmapW) g_loadBitmap;
+HBITMAP WINAPI RecordLoadBitmap(HINSTANCE instance, LPCWSTR name) {
+    HBITMAP bitmap = g_loadBitmap(instance, name);
+    g_loaded.push_back(bitmap);
+    return bitmap;
+}
+
 int CountDifferent(const Image& a, const Image& b, const RECT& area) {
     int different = 0;
     for (int y = area.top; y < area.bottom; ++y)
@@ -147,6 +158,16 @@ TEST(ChooserPaint, ShowsTheBackgroundOfTheCodePageAndThePicturesKeyedOnWhite) {
             EXPECT_GT(keyedOverBanner, 0);
             EXPECT_NE(shown.at(pane.rect.left, pane.rect.top), kWhite);
         }
+
+        // Three more paints leave at most one background bitmap (one kept
+        // for the next paint): one per paint would, after enough paints,
+        // leave the window unable to draw.
+        vexatest::ImportHook hook("USER32.dll", "LoadBitmapW", reinterpret_cast<void*>(RecordLoadBitmap));
+        ASSERT_TRUE(hook.installed());
+        g_loadBitmap = reinterpret_cast<decltype(&LoadBitmapW)>(hook.original());
+        g_loaded.clear();
+        for (int i = 0; i < 3; ++i) RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_LE(std::count_if(g_loaded.begin(), g_loaded.end(), [](HBITMAP b) { return GetObjectType(b) != 0; }), 1);
     });
 }
 

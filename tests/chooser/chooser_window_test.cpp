@@ -1,7 +1,11 @@
 // The real chooser dialog, in-process: start state, choices, texts under the
-// running code page, layout, icon, About box, and how it ends.
+// running code page and what screen readers hear, layout, icon, About box,
+// the keyboard, and how it ends.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <oleacc.h>
 
 #include <string>
 #include <vector>
@@ -66,6 +70,21 @@ HWND FindAboutBox(HWND owner) {
     AboutBoxSearch search = {owner, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), MatchAboutBox, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// What a screen reader is told a window is called.
+std::wstring AccessibleName(HWND window) {
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&accessible))))
+        return L"(no accessible object)";
+    VARIANT self = {};
+    self.vt = VT_I4, self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring heard = SUCCEEDED(accessible->get_accName(self, &name)) && name ? name : L"";
+    SysFreeString(name);
+    accessible->Release();
+    return heard;
 }
 
 std::vector<HWND> Panes(HWND dialog) {
@@ -155,6 +174,20 @@ TEST(ChooserWindow, CaptionsAndTitleFollowTheCodePage) {
             EXPECT_EQ(WindowText(control), simplified ? caption.simplified : caption.traditional);
             EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)), guiFont);
         }
+        // What a screen reader hears of the pictures: the banner's line, and
+        // each picture named after its product.
+        HWND instruction = GetDlgItem(dialog, IDC_INSTRUCTION);
+        EXPECT_TRUE(IsWindowVisible(instruction));
+        EXPECT_EQ(AccessibleName(instruction),
+                  simplified ? L"请选择要安装的产品，然后按“确定”。" : L"請選擇要安裝的產品，然後按「確定」。");
+        const wchar_t* const names[][2] = {{L"Cuiyu 翠玉鹰青杉", L"Cuiyu 翠玉鷹青杉"},
+                                           {L"Tongyun 铜云青杉", L"Tongyun 銅雲青杉"},
+                                           {L"Bitao 碧涛青杉", L"Bitao 碧濤青杉"},
+                                           {L"Nodi青杉", L"Nodi青杉"},
+                                           {L"Shunshou 顺手写", L"Shunshou 順手寫"}};
+        std::vector<HWND> panes = Panes(dialog);
+        ASSERT_EQ(panes.size(), 5u);
+        for (size_t i = 0; i < panes.size(); ++i) EXPECT_EQ(AccessibleName(panes[i]), names[i][simplified ? 0 : 1]);
     });
 }
 
@@ -192,9 +225,10 @@ TEST(ChooserWindow, ControlsAndPanesSitAtTheirPixelRectangles) {
         RECT rect;
     };
     const Place controls[] = {
-        {1000, {210, 540, 360, 560}},     {1001, {50, 390, 200, 410}},  {1002, {320, 390, 470, 410}},
-        {1003, {505, 540, 655, 560}},     {1004, {590, 390, 740, 410}}, {IDOK, {250, 570, 350, 595}},
-        {IDCANCEL, {420, 570, 520, 595}},
+        {1000, {210, 540, 360, 560}},     {1001, {50, 390, 200, 410}},
+        {1002, {320, 390, 470, 410}},     {1003, {505, 540, 655, 560}},
+        {1004, {590, 390, 740, 410}},     {IDOK, {250, 570, 350, 595}},
+        {IDCANCEL, {420, 570, 520, 595}}, {IDC_INSTRUCTION, {44, 184, 564, 216}},  // over the banner's line
     };
     const RECT panes[] = {
         {0, 250, 180, 391}, {260, 250, 440, 391}, {520, 250, 700, 391}, {170, 400, 350, 544}, {440, 400, 620, 544},
@@ -385,4 +419,87 @@ TEST(ChooserWindow, AboutItemGoesAfterASeparatorWhenThereIsASystemMenu) {
         EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
     });
     UnhookWindowsHookEx(g_sysMenuHook);
+}
+
+namespace {
+
+constexpr UINT kKeyF1Message = 0x004D;  // WM_KEYF1, which the headers leave out
+
+// A key pressed and let go, as the dialog's modal loop hands it on: through
+// the dialog manager to the control with the focus. For F1 also the
+// WM_KEYF1 that the system posts to the focus when it reads F1 from the
+// keyboard.
+void Press(HWND dialog, UINT key, bool shift) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+        MSG m = {GetFocus(), message, key, message == WM_KEYDOWN ? 1 : static_cast<LPARAM>(0xC0000001), 0, {}};
+        IsDialogMessageW(dialog, &m);
+        if (message == WM_KEYDOWN && key == VK_F1) SendMessageW(GetFocus(), kKeyF1Message, 0, 0);
+    }
+    for (MSG m; PeekMessageW(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE);) IsDialogMessageW(dialog, &m);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+}  // namespace
+
+// Without a mouse: where each key puts the focus, which product it chooses,
+// and whether the chosen product's setup program starts (the dialog then
+// ends with IDOK; which program that is, the dispatch test shows).
+TEST(ChooserWindow, KeyboardReachesTheProductsInReadingOrderAndStartsTheChosenOne) {
+    struct Key {
+        UINT vk;
+        bool shift;
+    };
+    const Key Tab{VK_TAB, false}, BackTab{VK_TAB, true}, Down{VK_DOWN, false}, Up{VK_UP, false}, Left{VK_LEFT, false},
+        Right{VK_RIGHT, false}, Space{VK_SPACE, false}, Enter{VK_RETURN, false}, Esc{VK_ESCAPE, false},
+        F1{VK_F1, false};
+    const int kClosed = -1;
+    const struct {
+        const char* name;
+        std::vector<Key> keys;
+        std::vector<int> focus;  // after each key
+        int checked;
+        size_t aboutBoxes;  // F1 in the box opens no other
+        bool started;
+    } paths[] = {
+        {"Tab, unchosen", {Tab, Tab, BackTab}, {IDCANCEL, 1001, IDCANCEL}, 0, 0, false},
+        {"Down round", {Down, Down, Down, Down, Down}, {1002, 1004, 1000, 1003, 1001}, 1001, 0, false},
+        {"Up, Left, Right", {Up, Left, Right}, {1003, 1000, 1003}, 1003, 0, false},
+        {"Tab, chosen", {Down, Tab, Tab, Tab, BackTab}, {1002, IDOK, IDCANCEL, 1002, IDCANCEL}, 1002, 0, false},
+        {"buttons' arrows", {Down, Tab, Down, Down, Up}, {1002, IDOK, IDCANCEL, IDOK, IDCANCEL}, 1002, 0, false},
+        {"Enter before a choice", {Enter}, {1001}, 0, 0, false},
+        {"Space, Enter", {Space, Enter}, {1001, kClosed}, 1001, 0, true},
+        {"Up, Enter", {Up, Enter}, {1003, kClosed}, 1003, 0, true},
+        {"Escape after a choice", {Down, Esc}, {1002, kClosed}, 1002, 0, false},
+        {"F1", {Down, F1}, {1002, 1002}, 1002, 1, false},
+    };
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.name);
+        ChooserWindow chooser(Self());
+        size_t aboutBoxes = 0;
+        vexatest::Responder answer = [&](HWND box) {
+            aboutBoxes += FindAboutBox(chooser.hwnd()) == box;
+            SendDlgItemMessageW(box, IDOK, kKeyF1Message, 0, 0);
+            return IDOK;
+        };
+        INT_PTR result = RunChooser(chooser, [&](HWND dialog) {
+            EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1001);
+            vexatest::RespondToDialogs(
+                [&] {
+                    for (size_t i = 0; i < path.keys.size(); ++i) {
+                        Press(dialog, path.keys[i].vk, path.keys[i].shift);
+                        EXPECT_EQ(IsWindowVisible(dialog) ? GetDlgCtrlID(GetFocus()) : kClosed, path.focus[i]) << i;
+                    }
+                },
+                {answer, answer});
+            EXPECT_EQ(CheckedChoice(dialog), path.checked);
+        });
+        EXPECT_EQ(aboutBoxes, path.aboutBoxes);
+        EXPECT_EQ(result, path.started ? IDOK : IDCANCEL);
+        EXPECT_EQ(chooser.selectedId(), path.checked == 0 ? 1000 : path.checked);
+    }
 }

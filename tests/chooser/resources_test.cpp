@@ -129,7 +129,7 @@ TEST(ChooserResources, ChooserTemplateIsABorderlessCentredPopup) {
     EXPECT_EQ(signature, 0xFFFF);  // extended template
     EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | DS_CENTER | DS_SETFONT));
     EXPECT_EQ(exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
-    EXPECT_EQ(items, 7);
+    EXPECT_EQ(items, 8);  // the instruction line, five choices, OK, Cancel
     EXPECT_EQ(cx, 392);
     EXPECT_EQ(cy, 316);
 

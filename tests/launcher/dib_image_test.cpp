@@ -144,6 +144,10 @@ TEST(DibImage, ImageMagickBmpsKeepTheirBitCountColourTableAndPalette) {
         }
     }
     ReleaseDC(nullptr, screen);
+    // A picture that uses 16 of its 256 colours: a palette of those 16.
+    DibImage few;
+    ASSERT_TRUE(Load(Bmp(5, 3, 8, BI_RGB, 16, std::string(64, '\x40')), few));
+    EXPECT_EQ(PaletteSize(few.palette()), 16);
 }
 
 TEST(DibImage, WritesTheLaunchersBackgroundAndReadsItBackByteForByte) {
@@ -178,6 +182,27 @@ TEST(DibImage, ReadsTopDownRowsAndABmpInsideALargerFile) {
     ASSERT_TRUE(Load(bytes, bottomUp));
     EXPECT_TRUE(Drawn(bottomUp, false) != Drawn(DibImage(), false));
     for (bool paint : {false, true}) EXPECT_TRUE(Drawn(image, paint) == Drawn(bottomUp, paint)) << paint;
+    // Paint puts source (4, 5)-(32, 22) at (2, 3) and nothing else, both
+    // ways up, seen with rows that all differ (a row's bytes count on by 7s
+    // from 188 above the row before's).
+    for (int32_t rows : {23, -23}) {
+        const std::string bmp = Bmp(33, rows, 24, BI_RGB, 0, "");
+        DibImage distinct;
+        ASSERT_TRUE(Load(bmp, distinct));
+        const std::vector<uint32_t> painted = Drawn(distinct, true);
+        int wrong = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 48; ++x) {
+                uint32_t expected = 0xFFFFFF;  // the canvas, outside the destination
+                if (x >= 2 && x < 30 && y >= 3 && y < 20) {
+                    const auto* p = reinterpret_cast<const uint8_t*>(bmp.data()) + 54 +
+                                    (rows > 0 ? 20 - y : y + 2) * 100 + (x + 2) * 3;  // picture pixel (x + 2, y + 2)
+                    expected = p[2] << 16 | p[1] << 8 | p[0];
+                }
+                wrong += (painted[y * 48 + x] & 0xFFFFFF) != expected;
+            }
+        EXPECT_EQ(wrong, 0) << rows;
+    }
 
     vexatest::ScratchDir dir;
     ASSERT_TRUE(vexatest::WriteBytes(dir / "inside.dat", std::string(100, 'x') + bytes + std::string(50, 'y')));

@@ -18,6 +18,7 @@
 #include "child_process.h"
 #include "launcher_app.h"
 #include "dialog_watch.h"
+#include "import_hook.h"
 #include "launcher_dialog.h"
 #include "link_annotation.h"
 #include "scratch_dir.h"
@@ -117,12 +118,27 @@ struct TestPicture : PictureDialog {
         SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
         return TRUE;
     }
-    UINT RealiseBackgroundPalette(bool) override { return ++realised, changes; }
+    UINT RealiseBackgroundPalette(bool foreground) override {
+        return realPalette ? PictureDialog::RealiseBackgroundPalette(foreground) : (++realised, changes);
+    }
     UINT bitmap;
+    bool realPalette = false;
     int mode, width, height, realised = 0;
     UINT changes = 0;
     RecordingItem item;
 };
+
+// SelectPalette and RealizePalette as the picture dialog calls them: each
+// palette selected and whether in the background; realising answers
+// g_realiseAnswer changed entries.
+std::vector<std::pair<HPALETTE, BOOL>> g_palettes;
+decltype(&SelectPalette) g_selectPalette;
+UINT g_realiseAnswer = 0;
+HPALETTE WINAPI RecordSelectPalette(HDC dc, HPALETTE palette, BOOL background) {
+    g_palettes.emplace_back(palette, background);
+    return g_selectPalette(dc, palette, background);
+}
+UINT WINAPI AnswerRealizePalette(HDC) { return g_realiseAnswer; }
 
 // Pumps this thread's messages as a dialog's modal loop does (the loop's
 // message filter first) until `done` or `milliseconds` have passed.
@@ -164,6 +180,7 @@ void ExpectShownAsTheUserSeesIt(HWND menu, LinkItem& item, bool pointAtIt) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128));
     EXPECT_EQ((HICON)SendMessageA(menu, WM_GETICON, ICON_BIG, 0), icon);
     EXPECT_EQ((HICON)SendMessageA(menu, WM_GETICON, ICON_SMALL, 0), icon);
+    EXPECT_EQ((HICON)SendMessageA(menu, WM_QUERYDRAGICON, 0, 0), icon);  // dragged while minimised
 
     ASSERT_TRUE(PumpUntil([&] { return item.tooltip() != nullptr; }, 3000)) << "no tooltip after the first paint";
     RECT screen;
@@ -196,6 +213,7 @@ TEST(PictureDialog, TilesCentresAndClipsThePictureAndLeavesTheRestUnpainted) {
           {2133, 5, -1, 0},
           {5, 1800, -1, 0}}},
         {"centred", 2, 900, 700, {{94, 50, 0, 0}, {804, 649, 710, 599}, {93, 60, -1, 0}, {400, 49, -1, 0}}},
+        {"stretched", 1, 1422, 1200, {{0, 0, 0, 0}, {700, 600, 350, 300}, {1420, 1198, 710, 599}, {1423, 5, -1, 0}}},
         {"larger than the client", 2, 400, 300, {{0, 0, 155, 150}, {399, 299, 554, 449}, {556, 10, -1, 0}}},
     };
     for (const Case& c : cases) {
@@ -243,6 +261,26 @@ TEST(PictureDialog, ColourRequestsAndPaletteMessages) {
         dialog.changes = 5;
         EXPECT_TRUE(SendMessageA(hwnd, WM_QUERYNEWPALETTE, 0, 0));
         EXPECT_TRUE(GetUpdateRect(hwnd, nullptr, FALSE));
+
+        // The real answer: the picture's palette selected into the window's
+        // DC, in the foreground on activation and in the background for
+        // another window's change, the previous one put back; what
+        // realising changed decides the answer.
+        dialog.realPalette = true;
+        vexatest::ImportHook select("GDI32.dll", "SelectPalette", reinterpret_cast<void*>(RecordSelectPalette));
+        vexatest::ImportHook realise("GDI32.dll", "RealizePalette", reinterpret_cast<void*>(AnswerRealizePalette));
+        ASSERT_TRUE(select.installed() && realise.installed());
+        g_selectPalette = reinterpret_cast<decltype(&SelectPalette)>(select.original());
+        const HPALETTE picture = dialog.image().palette(), old = (HPALETTE)GetStockObject(DEFAULT_PALETTE);
+        for (UINT changed : {0u, 3u}) {
+            g_palettes.clear(), g_realiseAnswer = changed;
+            ValidateRect(hwnd, nullptr);
+            EXPECT_EQ(SendMessageA(hwnd, WM_QUERYNEWPALETTE, 0, 0), changed != 0);
+            EXPECT_EQ(GetUpdateRect(hwnd, nullptr, FALSE) != 0, changed != 0);
+            SendMessageA(hwnd, WM_PALETTECHANGED, (WPARAM)GetDesktopWindow(), 0);
+            EXPECT_EQ(g_palettes, (std::vector<std::pair<HPALETTE, BOOL>>{
+                                      {picture, FALSE}, {old, TRUE}, {picture, TRUE}, {old, TRUE}}));
+        }
     });
 }
 
@@ -304,6 +342,11 @@ TEST(LinkItem, PointerOverTheItemRedrawsItInTheHighlightColourWithTheHandCursor)
         EXPECT_FALSE(item.hovering() || GetCapture() == item.hwnd());
         EXPECT_GT(shown(item.linkColour()), 0);
         EXPECT_EQ(shown(item.hoverColour()), 0);
+        // Lit again, then another window takes the mouse: the item goes dark.
+        SendMessageA(item.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+        SetCapture(GetParent(item.hwnd()));
+        EXPECT_EQ(shown(item.hoverColour()), 0);
+        ReleaseCapture();
 
         ASSERT_NE(item.handCursor(), nullptr);
         EXPECT_TRUE(SendMessageA(item.hwnd(), WM_SETCURSOR, (WPARAM)item.hwnd(), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
@@ -465,6 +508,22 @@ TEST(LauncherDialog, LayoutAndItemsFromSetupInf) {
                 EXPECT_EQ(dialog.item(i).target(), text);
                 ExpectShownAsTheUserSeesIt(hwnd, dialog.item(i), i == 0);
             }
+            if (c.shown > 0) return;
+            // Minimised and restored, the menu draws its picture again: in
+            // the middle, where the icon goes while it is minimised.
+            ShowWindow(hwnd, SW_MINIMIZE), ShowWindow(hwnd, SW_RESTORE), UpdateWindow(hwnd);
+            RECT client;
+            GetClientRect(hwnd, &client);
+            const int left = client.right / 2 - 24, top = client.bottom / 2 - 24;
+            Surface picture(711, 600), middle(48, 48);
+            dialog.image().Draw(picture.dc, 0, 0);
+            HDC dc = GetDC(hwnd);
+            BitBlt(middle.dc, 0, 0, 48, 48, dc, left, top, SRCCOPY);
+            ReleaseDC(hwnd, dc);
+            int wrong = 0;
+            for (int y = 0; y < 48; ++y)
+                for (int x = 0; x < 48; ++x) wrong += middle.at(x, y) != picture.at((left + x) % 711, (top + y) % 600);
+            EXPECT_EQ(wrong, 0);
         });
     }
     // A directory too long for the path: the file counts as absent.

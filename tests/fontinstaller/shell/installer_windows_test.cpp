@@ -13,9 +13,11 @@
 
 #include "box_text.h"
 #include "dialog_answers.h"
+#include "import_hook.h"
 #include "install_script.h"
 #include "installer_main.h"
 #include "installer_windows.h"
+#include "message_ids.h"
 #include "messages.h"
 #include "registry_redirect.h"
 #include "resource_ids.h"
@@ -298,6 +300,36 @@ TEST(InstallerBoxes, PlainBoxShowsEachArgumentInItsCodePage) {
     EXPECT_EQ(seen[0].text, latin ? L"[C:\\café\\A.TT_] [楷書]" : L"[C:\\成功\\A.TT_] [楷書]");
     EXPECT_EQ(seen[0].icon, LoadIconA(nullptr, IDI_WARNING));
     EXPECT_EQ(seen[0].buttons, std::vector<int>{IDOK});
+}
+
+std::vector<std::string> g_heard;  // beeps and boxes, in turn
+BOOL WINAPI RecordBeep(UINT type) {
+    g_heard.push_back("beep " + std::to_string(type));
+    return TRUE;
+}
+
+// A warning: the exclamation beep, then a task-modal box (with no owner, it
+// disables every window of the installer's thread), a path argument in the
+// system's code page.
+TEST(InstallerBoxes, WarningBeepsThenShowsATaskModalBoxWithThePathInTheSystemCodePage) {
+    g_shell.instance = GetModuleHandleW(nullptr);
+    UseShellUi();
+    const bool latin = GetACP() == 1252;
+    const std::string path = vexatest::FromUtf8(latin ? "C:\\café\\A.TT_" : "C:\\成功\\A.TT_", CP_ACP);
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+    vexatest::ImportHook beep("USER32.dll", "MessageBeep", reinterpret_cast<void*>(RecordBeep));
+    ASSERT_TRUE(beep.installed());
+    g_heard.clear();
+    std::vector<Shown> seen;
+    vexatest::Responder answer = Answer(&seen, IDOK);
+    vexatest::RespondToDialogs([&] { ShowWarning(nullptr, IDS_CANNOT_CREATE_FILE, path.c_str()); }, {[&](HWND box) {
+                                   g_heard.push_back(IsWindowEnabled(other) ? "box" : "task-modal box");
+                                   return answer(box);
+                               }});
+    DestroyWindow(other);
+    EXPECT_EQ(g_heard, (std::vector<std::string>{"beep " + std::to_string(MB_ICONEXCLAMATION), "task-modal box"}));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, latin ? L"無法建立檔案 C:\\café\\A.TT_ !" : L"無法建立檔案 C:\\成功\\A.TT_ !");
 }
 
 }  // namespace
