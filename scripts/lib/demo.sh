@@ -86,7 +86,8 @@ demo_choose_display() {
         demo_unattended=0
     else
         # The same set of programs as the build just made, without asking again.
-        VEXA_DEMO_ARCH=$demo_arch VEXA_DEMO_XVFB=1 VEXA_DEMO_SKIP_BUILD=1 exec "$demo_root/cmake/with-xvfb" "$WINEPREFIX" "$@"
+        VEXA_DEMO_ARCH=$demo_arch VEXA_DEMO_XVFB=1 VEXA_DEMO_SKIP_BUILD=1 \
+            exec "$demo_root/cmake/with-xvfb" "$WINEPREFIX" "$@"
     fi
 }
 
