@@ -10,18 +10,17 @@
 #   if wine32_probe; then ...; else echo "$wine32_why"; fi
 #
 # wine32_probe returns 0 when the loader runs. Otherwise it returns 1 and
-# sets wine32_why (one line: why not) and wine32_host (1 when the host runs
-# no 32-bit programs at all, 0 when Wine's 32-bit part is missing or
-# broken). VEXA_FORCE_NO_I386=1 makes it fail as on such a host, to try
-# that path on a host that runs 32-bit programs. The loader is the one
+# sets wine32_why, one line that says why not: the host runs no 32-bit
+# programs at all, or Wine's 32-bit part is missing or broken.
+# VEXA_FORCE_NO_I386=1 makes it fail as on a host that runs none, to try
+# that path on a host that runs them. The loader is the one
 # beside VEXA_WINE (default /usr/lib/wine/wine64).
 
 wine32_probe() {
     local loader output status=0
     loader=$(dirname "${VEXA_WINE:-/usr/lib/wine/wine64}")/wine
-    wine32_why="" wine32_host=0
+    wine32_why=""
     if [ "${VEXA_FORCE_NO_I386:-0}" = 1 ]; then
-        wine32_host=1
         wine32_why="this host runs no 32-bit programs (as VEXA_FORCE_NO_I386=1 has it; $loader not tried)"
         return 1
     fi
@@ -33,7 +32,6 @@ wine32_probe() {
     [ "$status" = 0 ] && return 0
     output=$(printf '%s\n' "$output" | grep -v '^$' | tail -1)
     if [ "$status" = 126 ] && grep -q 'Exec format error' <<<"$output"; then
-        wine32_host=1
         wine32_why="this host runs no 32-bit programs: ${output#*: line *: }"
     else
         wine32_why="Wine's 32-bit loader does not run (exit status $status: $output)"
