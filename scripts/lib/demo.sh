@@ -17,7 +17,9 @@
 #   demo_stop_wine
 #
 # Settings from the environment: VEXA_DEMO_ARCH (i686 or x86_64, the set of
-# programs on the disc; by default the 32-bit one when Wine runs it),
+# programs on the disc; by default the 32-bit one when Wine runs it;
+# VEXA_FORCE_NO_I386=1 has the probe fail, as on a host that runs no
+# 32-bit programs),
 # VEXA_BUILD_DIR (the build tree, default build/<that set>), VEXA_JOBS
 # (build jobs, default 2), VEXA_WINE and VEXA_WINESERVER (the Wine binaries).
 
@@ -25,16 +27,24 @@ demo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 wine=${VEXA_WINE:-/usr/lib/wine/wine64}
 wineserver=${VEXA_WINESERVER:-/usr/lib/wine/wineserver}
 
+. "$demo_root/scripts/lib/wine32.sh"
+
 # The set of programs the demo's disc carries: the 32-bit one, as a real
-# disc does, when Wine runs 32-bit programs (its 32-bit part, with the
-# loader that wine64 hands them to, is installed); the 64-bit one
-# otherwise. VEXA_DEMO_ARCH=i686 or x86_64 chooses.
+# disc does, when Wine runs 32-bit programs (scripts/lib/wine32.sh runs
+# one to see); the 64-bit one otherwise. VEXA_DEMO_ARCH=i686 or x86_64
+# chooses. demo_arch_note is the line that says which and why.
 if [ -n "${VEXA_DEMO_ARCH:-}" ]; then
     demo_arch=$VEXA_DEMO_ARCH
-elif [ -x "$(dirname "$wine")/wine" ]; then
+    case $demo_arch in
+        i686) demo_arch_note="the disc carries the 32-bit programs (i686), as VEXA_DEMO_ARCH asks" ;;
+        *) demo_arch_note="the disc carries the 64-bit programs ($demo_arch), as VEXA_DEMO_ARCH asks" ;;
+    esac
+elif wine32_probe; then
     demo_arch=i686
+    demo_arch_note="the disc carries the 32-bit programs (i686), as a real disc does; Wine runs them under WOW64"
 else
     demo_arch=x86_64
+    demo_arch_note="the disc carries the 64-bit programs (x86_64): $wine32_why"
 fi
 # The build tree the demo's programs come from.
 demo_build=${VEXA_BUILD_DIR:-$demo_root/build/$demo_arch}
@@ -47,14 +57,7 @@ demo_build() {
     local what=$1
     shift
     "$demo_root/scripts/setup"
-    if [ "$demo_arch" = i686 ]; then
-        echo "== the disc carries the 32-bit programs (i686), as a real disc does; Wine runs them under WOW64"
-    elif [ -n "${VEXA_DEMO_ARCH:-}" ]; then
-        echo "== the disc carries the 64-bit programs (x86_64), as VEXA_DEMO_ARCH asks"
-    else
-        echo "== the disc carries the 64-bit programs (x86_64): Wine's 32-bit part is missing" \
-            "(scripts/setup installs it)"
-    fi
+    echo "== $demo_arch_note"
     echo "== build $what ($demo_build)"
     if [ ! -f "$demo_build/CMakeCache.txt" ] || grep -q '^VEXA_BUILD_TESTS:BOOL=OFF' "$demo_build/CMakeCache.txt"; then
         cmake -S "$demo_root" -B "$demo_build" -DCMAKE_TOOLCHAIN_FILE="$demo_root/cmake/mingw-$demo_arch.cmake" \
@@ -82,7 +85,9 @@ demo_choose_display() {
     elif [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
         demo_unattended=0
     else
-        VEXA_DEMO_XVFB=1 VEXA_DEMO_SKIP_BUILD=1 exec "$demo_root/cmake/with-xvfb" "$WINEPREFIX" "$@"
+        # The same set of programs as the build just made, without asking again.
+        VEXA_DEMO_ARCH=$demo_arch VEXA_DEMO_XVFB=1 VEXA_DEMO_SKIP_BUILD=1 \
+            exec "$demo_root/cmake/with-xvfb" "$WINEPREFIX" "$@"
     fi
 }
 

@@ -69,6 +69,15 @@ HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match, DWOR
     }
 }
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= milliseconds) return false;
+        Sleep(50);
+    }
+}
+
 ChildProcess::~ChildProcess() {
     if (process_.hProcess == nullptr) return;
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);

@@ -30,6 +30,11 @@ std::vector<HWND> VisibleWindows(DWORD processId, const std::function<bool(HWND)
 // The first of them, waited for up to `milliseconds`; nullptr when none came.
 HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD milliseconds = 15000);
 
+// Waits up to `milliseconds` for `condition` to hold, for what another
+// process does in its own time (a window it activates once its thread reads
+// its messages); whether it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 15000);
+
 class ChildProcess {
 public:
     ChildProcess() = default;

@@ -200,6 +200,8 @@ TEST(TarsikExe, MissingScriptIsReportedWithoutAWindow) {
     SetForegroundWindow(other);
     ASSERT_NE(disc.Start(), 0u);
     EXPECT_EQ(disc.ExitCode(1), 0);
+    // The box's own thread activates it when it next reads its messages.
+    vexatest::WaitUntil([&] { return GetForegroundWindow() == box; });
     EXPECT_EQ(GetForegroundWindow(), box);
     DestroyWindow(other);
     Press(box, IDOK);
