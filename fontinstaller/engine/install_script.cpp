@@ -296,6 +296,10 @@ int LoadInstallScript(const char* programPath) {
     };
     for (const Category& category : categories)
         if (!LoadCategory(s, category)) return IDS_SCRIPT_INVALID;
+    SectionReader product(*s, "Product");
+    product.Text("Name", s->productName, sizeof s->productName);
+    product.Text("Version", s->productVersion, sizeof s->productVersion);
+    product.Text("Publisher", s->productPublisher, sizeof s->productPublisher);
     return kScriptLoaded;
 }
 

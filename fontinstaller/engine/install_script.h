@@ -60,6 +60,11 @@ struct InstallScript {
     char systemDir[kPathCapacity];
     char fontsDir[kPathCapacity];
     char scriptPath[kPathCapacity];
+    // [Product]: how Apps & features names what the script installs; empty
+    // when the script does not say.
+    char productName[kNameCapacity];
+    char productVersion[kNameCapacity];
+    char productPublisher[kNameCapacity];
 
     SourcePiece pieces[kMaxPieces];
     int piecesUsed;
