@@ -36,6 +36,7 @@ private:
 // the key or a value cannot be written (then shown to the user).
 int WriteLinks(HWND owner, const InstallItem& item, const char* registryData) {
     EudcSwitchedOff off(owner);
+    if (!RecordMissingKeys(owner, HKEY_CURRENT_USER, kEudcKeyPath)) return 0;
     HKEY key = nullptr;
     if (!OpenKeyForWriting(HKEY_CURRENT_USER, kEudcKeyPath, &key)) {
         ShowFormattedBox(owner, "Can't Create Key EUDC\\950");
@@ -44,6 +45,11 @@ int WriteLinks(HWND owner, const InstallItem& item, const char* registryData) {
     int written = 1;
     for (int n = 0; n < item.linkNameCount && written; ++n) {
         const char* linkName = g_installScript.linkNames[item.firstLinkName + n];
+        // What the link named before is recorded with it, to be given back.
+        if (!RecordWrittenValue(owner, HKEY_CURRENT_USER, kEudcKeyPath, linkName, registryData)) {
+            RegCloseKey(key);
+            return 0;
+        }
         written = WriteStringValue(key, linkName, registryData);
     }
     if (!written) ShowFormattedBox(owner, "Can't create link with TTE");

@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "ansi_text.h"
 #include "box_text.h"
 #include "install_session.h"
 #include "message_ids.h"
+#include "platform_version.h"
 #include "temp_files.h"
 
 namespace tarsik {
@@ -30,7 +32,6 @@ int ExpansionWarning(LONG code) {
     if (code < LZERROR_UNKNOWNALG || code > LZERROR_BADINHANDLE) code = LZERROR_READ;
     return IDS_EXPAND_BASE + static_cast<int>(code);
 }
-
 
 // Closes a source piece the way its open mode needs.
 void ClosePiece(HFILE piece, HFILE expanding) {
@@ -83,6 +84,11 @@ bool PieceIsDestination(const SourcePiece* pieces, int count, const char* destFu
     return false;
 }
 
+bool IsDirectory(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Whether a fully qualified path lies inside a directory (by its full
 // path): a destination is never made anywhere else, whatever the names.
 bool InsideDirectory(const char* full, const char* directory) {
@@ -115,6 +121,7 @@ struct Transfer {
     char joinPath[kPathCapacity] = "";  // compressed pieces joined raw, in the temporary directory
     HFILE join = HFILE_ERROR;
     bool copying = false;  // the pieces have started: failures are traced
+    bool existed = false;  // a file of the destination's name was there before
 };
 
 // Whether an existing destination could be replaced: not read-only, not a
@@ -131,6 +138,11 @@ bool Replaceable(const char* path) {
 // Names the destination and creates the file the new one is built in. The
 // group's directory is created first (one level; a failure shows here).
 TransferResult PrepareDestination(Transfer* t, const char* destDir, char* destPath) {
+    // A directory made here is the installer's: recorded before it is made.
+    char dirFull[kPathCapacity];
+    DWORD dirLength = GetFullPathNameA(destDir, sizeof dirFull, dirFull, nullptr);
+    if (dirLength > 0 && dirLength < sizeof dirFull && !IsDirectory(dirFull) && !RecordDirectory(t->owner, dirFull))
+        return TransferFailed;
     CreateDirectoryA(destDir, nullptr);
     char joined[kPathCapacity];
     int joinedWhole = JoinPath(joined, sizeof joined, destDir, t->pieces[0].fileName);
@@ -141,6 +153,7 @@ TransferResult PrepareDestination(Transfer* t, const char* destDir, char* destPa
     DWORD length = GetFullPathNameA(joined, sizeof t->destFull, t->destFull, nullptr);
     if (length == 0 || length >= sizeof t->destFull) return TransferNoDestination;
     if (!InsideDirectory(t->destFull, destDir)) return TransferNoDestination;
+    t->existed = GetFileAttributesA(t->destFull) != INVALID_FILE_ATTRIBUTES;
     if (PieceIsDestination(t->pieces, t->group.pieceCount, t->destFull)) return TransferNoDestination;
     if (!Replaceable(t->destFull)) return TransferNoDestination;
 
@@ -243,6 +256,9 @@ TransferResult Finish(Transfer* t, TransferResult result, char* destPath) {
     if (t->join != HFILE_ERROR) _lclose(t->join);
     if (t->build != HFILE_ERROR) _lclose(t->build);
     t->build = HFILE_ERROR;
+    // A new file is the installer's: recorded before it takes its name. One
+    // that was there before is not, and a removal leaves it.
+    if (result == TransferDone && !t->existed && !RecordFile(t->owner, t->destFull)) result = TransferFailed;
     if (result == TransferDone &&
         !MoveFileExA(t->buildPath, t->destFull, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         // Taken by another program since it was looked at: it stays as it is.
@@ -265,7 +281,86 @@ TransferResult Finish(Transfer* t, TransferResult result, char* destPath) {
     return result;
 }
 
+// Windows 95 and 98 delete at the next start what the [rename] section of
+// WININIT.INI names under "NUL", by its short name. The section may name
+// several, which the profile functions cannot write: the line is added to
+// the file as text.
+bool DeleteAtRestartFromWinInit(const char* path) {
+    char shortName[kPathCapacity], windows[kPathCapacity], ini[kPathCapacity];
+    DWORD n = GetShortPathNameA(path, shortName, sizeof shortName);
+    UINT w = GetWindowsDirectoryA(windows, sizeof windows);
+    if (n == 0 || n >= sizeof shortName || w == 0 || w >= sizeof windows ||
+        !JoinPath(ini, sizeof ini, windows, "WININIT.INI"))
+        return false;
+    HANDLE file =
+        CreateFileA(ini, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD size = GetFileSize(file, nullptr);
+    bool ok = size != INVALID_FILE_SIZE && size < 1024 * 1024;
+    std::string text(ok ? size : 0, '\0');
+    DWORD read = 0;
+    ok = ok && (size == 0 || (ReadFile(file, text.data(), size, &read, nullptr) && read == size));
+    if (ok) {
+        const std::string line = std::string("NUL=") + shortName + "\r\n";
+        // After the section's heading, or in a new section at the end.
+        size_t heading = std::string::npos;
+        for (size_t at = 0; at < text.size() && heading == std::string::npos;) {
+            if (_strnicmp(text.c_str() + at, "[rename]", 8) == 0) heading = at;
+            size_t next = text.find('\n', at);
+            at = next == std::string::npos ? text.size() : next + 1;
+        }
+        if (heading != std::string::npos) {
+            size_t after = text.find('\n', heading);
+            if (after == std::string::npos) {
+                text += "\r\n" + line;
+            } else {
+                text.insert(after + 1, line);
+            }
+        } else {
+            if (!text.empty() && text.back() != '\n') text += "\r\n";
+            text += "[rename]\r\n" + line;
+        }
+        DWORD written = 0;
+        ok = SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
+             WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+             written == text.size() && SetEndOfFile(file);
+    }
+    CloseHandle(file);
+    return ok;
+}
+
 }  // namespace
+
+EntryOutcome RemoveInstalledFile(const char* path, char* why) {
+    why[0] = '\0';
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileA(path)) return EntryRemoved;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return EntryRemoved;
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION) {
+        const bool later = OnNtFamily() ? MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0
+                                        : DeleteAtRestartFromWinInit(path);
+        if (later) {
+            std::snprintf(why, kWhyCapacity, "檔案正在使用中,將於重新啟動 Windows 時刪除");
+            return EntryAtRestart;
+        }
+        std::snprintf(why, kWhyCapacity, "檔案正在使用中或無權刪除 (Windows 錯誤 %lu)",
+                      static_cast<unsigned long>(error));
+        return EntryNotRemoved;
+    }
+    std::snprintf(why, kWhyCapacity, "無法刪除檔案 (Windows 錯誤 %lu)", static_cast<unsigned long>(error));
+    return EntryNotRemoved;
+}
+
+EntryOutcome RemoveMadeDirectory(const char* path, char* why) {
+    why[0] = '\0';
+    if (RemoveDirectoryA(path)) return EntryRemoved;
+    const DWORD error = GetLastError();
+    // Not empty: what else lies there is not ours to take.
+    if (error == ERROR_DIR_NOT_EMPTY || !IsDirectory(path)) return EntryRemoved;
+    std::snprintf(why, kWhyCapacity, "無法刪除目錄 (Windows 錯誤 %lu)", static_cast<unsigned long>(error));
+    return EntryNotRemoved;
+}
 
 int CompressedName(char* result, int capacity, const char* path) {
     const char* dot = FileNamePart(path);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "install_record.h"
 #include "install_script.h"
 #include "trace.h"
 #include "user_interface.h"
@@ -73,5 +74,13 @@ const char* LastOpenedPiece();
 // 32,767-byte chunks: 0 done, or the number of the warning that says why not:
 // IDS_READ_ERROR (2), IDS_WRITE_ERROR (3), IDS_NO_MEMORY (4, no buffer).
 int CopyFileBlocks(HFILE target, HFILE source, LONG start);
+
+// The removers of what transfers made. A file is deleted, or, when a
+// program holds it (a font the system has loaded), deleted at the next
+// restart; a directory goes when it is empty, and stays (its entry done)
+// when something else has been put in it. A file or directory already gone
+// counts as removed.
+EntryOutcome RemoveInstalledFile(const char* path, char* why);
+EntryOutcome RemoveMadeDirectory(const char* path, char* why);
 
 }  // namespace tarsik

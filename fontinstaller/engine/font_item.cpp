@@ -31,7 +31,7 @@ int InstallFontItem(HWND owner, int index) {
     // between the two writes) is finished instead: the key the system
     // starts from would otherwise never learn of it.
     const FontRecord record = LookUpFont(item.fontName);
-    if (record == FontPartlyRecorded && CompleteFontRecord(item.fontName, g_installScript.fontsDir)) {
+    if (record == FontPartlyRecorded && CompleteFontRecord(owner, item.fontName, g_installScript.fontsDir)) {
         Trace("Font %s was recorded under one Fonts key only: its record is completed\n", item.fontName);
         NotifyFontChange();
         return 1;
@@ -61,6 +61,7 @@ int InstallFontItem(HWND owner, int index) {
     if (!TransferOrWarn(owner, item.files, destDir, options, destPath)) return 0;
 
     SetStatus(IDS_STATUS_ADDING_FONT, item.name);
+    if (!RecordFontRegistration(owner, item.fontName, registryData)) return 0;
     const char* unwrittenKey = nullptr;
     if (!RegisterFont(item.fontName, registryData, &unwrittenKey)) {
         if (unwrittenKey) {

@@ -13,6 +13,14 @@ const char kNtFontsKeyPath[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\
 
 namespace {
 
+// An install ended by force at a given step, for the tests of what the
+// next run and a removal make of it: VEXA_TEST_STOP_AT names the step.
+void StopHereForTests(const char* step) {
+    char wanted[32];
+    DWORD n = GetEnvironmentVariableA("VEXA_TEST_STOP_AT", wanted, sizeof wanted);
+    if (n > 0 && n < sizeof wanted && std::strcmp(wanted, step) == 0) TerminateProcess(GetCurrentProcess(), 99);
+}
+
 const char* const kKeyPaths[] = {kFontsKeyPath, kNtFontsKeyPath};
 constexpr int kMaxKeys = 2;
 
@@ -108,8 +116,10 @@ bool RegisterFont(const char* fontName, const char* registryData, const char** u
     }
     // The system may refuse the file as a font; it is recorded all the same,
     // as the system loads the Fonts key's entries itself at start-up.
+    StopHereForTests("registration");
     const int added = AddFontResourceA(registryData);
     for (int i = 0; i < count; ++i) {
+        if (i == 1) StopHereForTests("between the keys");
         if (WriteStringValue(keys[i], fontName, registryData)) continue;
         // A font in the table but not in the key the system starts from
         // would vanish at the next start-up without a trace: take it out
@@ -124,7 +134,7 @@ bool RegisterFont(const char* fontName, const char* registryData, const char** u
     return true;
 }
 
-bool CompleteFontRecord(const char* fontName, const char* fontsDir) {
+bool CompleteFontRecord(HWND owner, const char* fontName, const char* fontsDir) {
     HKEY keys[kMaxKeys];
     const int count = OpenFontsKeys(keys);
     if (!count) return false;
@@ -137,10 +147,11 @@ bool CompleteFontRecord(const char* fontName, const char* fontsDir) {
         return false;
     }
     bool written[kMaxKeys] = {};
-    bool complete = true;
+    bool complete = RecordFont(owner, data) != 0;
     for (int i = 0; i < count && complete; ++i) {
         if (ValueExists(keys[i], fontName)) continue;
-        written[i] = complete = WriteStringValue(keys[i], fontName, data) != 0;
+        complete = RecordWrittenValue(owner, HKEY_LOCAL_MACHINE, kKeyPaths[i], fontName, data) != 0;
+        written[i] = complete = complete && WriteStringValue(keys[i], fontName, data) != 0;
     }
     if (!complete) {
         for (int i = 0; i < count; ++i)
@@ -150,6 +161,21 @@ bool CompleteFontRecord(const char* fontName, const char* fontsDir) {
     }
     CloseKeys(keys, count);
     return complete;
+}
+
+int RecordFontRegistration(HWND owner, const char* fontName, const char* registryData) {
+    const int count = OnNtFamily() ? kMaxKeys : 1;
+    if (!RecordFont(owner, registryData)) return 0;
+    for (int i = 0; i < count; ++i)
+        if (!RecordWrittenValue(owner, HKEY_LOCAL_MACHINE, kKeyPaths[i], fontName, registryData)) return 0;
+    return 1;
+}
+
+EntryOutcome RemoveFontFromTable(const char* registryData, char* why) {
+    why[0] = '\0';
+    // Not in the table (a restart since, or taken out by hand): nothing to do.
+    RemoveFontResourceA(registryData);
+    return EntryRemoved;
 }
 
 void NotifyFontChange() { SendNotifyMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0); }

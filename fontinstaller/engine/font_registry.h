@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "install_record.h"
 #include "platform_version.h"
 
 namespace tarsik {
@@ -34,7 +35,16 @@ bool IsFontRegistered(const char* fontName);
 // font is now recorded under every key; false when it is not partly
 // recorded, its file is missing, or a key cannot be written (then nothing
 // is changed).
-bool CompleteFontRecord(const char* fontName, const char* fontsDir);
+bool CompleteFontRecord(HWND owner, const char* fontName, const char* fontsDir);
+
+// Writes into the install record, before RegisterFont, what it is about to
+// do: the font table entry and the value under each key. 0 after the
+// record's box.
+int RecordFontRegistration(HWND owner, const char* fontName, const char* registryData);
+
+// The remover of a font table entry: the file taken out of the table, so
+// that it can be deleted.
+EntryOutcome RemoveFontFromTable(const char* registryData, char* why);
 
 // Tells every top-level window that the font table changed, without
 // waiting for any of them: a program that has stopped answering gets the

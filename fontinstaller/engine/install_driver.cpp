@@ -58,9 +58,10 @@ using FreeSpaceExProc = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, 
 
 BOOL SystemFreeSpace(const char* directory, ULONGLONG* freeBytes) {
     HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
-    auto freeSpaceEx = kernel ? reinterpret_cast<FreeSpaceExProc>(
-                                    reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
-                              : nullptr;
+    auto freeSpaceEx =
+        kernel
+            ? reinterpret_cast<FreeSpaceExProc>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+            : nullptr;
     if (freeSpaceEx) {
         ULARGE_INTEGER available, total, free;
         if (!freeSpaceEx(directory, &available, &total, &free)) return FALSE;

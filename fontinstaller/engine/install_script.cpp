@@ -269,6 +269,8 @@ int LoadDirectories(InstallScript* s, const char* programPath) {
 
 void SetProgramPathSource(ProgramPathSource source) { g_programPath = source ? source : RealProgramPath; }
 
+DWORD ProgramPath(char* buffer, DWORD capacity) { return g_programPath(buffer, capacity); }
+
 int LoadInstallScript() {
     char program[kPathCapacity];
     DWORD length = g_programPath(program, sizeof program);

@@ -99,5 +99,7 @@ int LoadInstallScript(const char* programPath);
 // Returns the length of the path, 0 on failure (like GetModuleFileNameA).
 using ProgramPathSource = DWORD (*)(char* buffer, DWORD capacity);
 void SetProgramPathSource(ProgramPathSource source);
+// The program file's full path from that source.
+DWORD ProgramPath(char* buffer, DWORD capacity);
 
 }  // namespace tarsik

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <ddeml.h>
 
+#include "install_record.h"
+
 namespace tarsik {
 
 // How long each execute command may take before it counts as failed.
@@ -25,6 +27,13 @@ constexpr int kProgmanCommandCapacity = 260;
 // when the conversation failed or took longer than the limit (or a command
 // would not fit whole; then nothing is sent). Gives the keyboard focus back to owner afterwards.
 int AddProgmanItem(HWND owner, int index, const char* programPath);
+
+// Takes a recorded item out of its group again, through the same
+// conversation: "[ShowGroup(g,1)]", "[DeleteItem(i)]", and for a group made
+// for the item "[DeleteGroup(g)]" once the shell says the group holds
+// nothing more. Not removed when no shell answers within the limit (as under
+// an account without a desktop).
+EntryOutcome RemoveProgmanItem(HWND owner, const RecordEntry& entry, char* why);
 
 // The conversation's DDE callback: only traces, and returns no data.
 HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item, HDDEDATA data,

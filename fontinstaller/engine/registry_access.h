@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "install_record.h"
+
 namespace tarsik {
 
 // The view of HKEY_LOCAL_MACHINE that every key of the installer is opened
@@ -26,5 +28,22 @@ int WriteStringValue(HKEY key, const char* name, const char* data);
 
 // 1 when the key holds a value of that name (its data is not read).
 int ValueExists(HKEY key, const char* name);
+
+// Records, before OpenKeyForWriting makes them, the keys on root\path that
+// are not there yet (outermost first), so that a removal takes them away
+// again once they are empty. 1 when recorded (or none was missing), 0 after
+// the record's box.
+int RecordMissingKeys(HWND owner, HKEY root, const char* path);
+
+// Records a value before it is written (RecordValue with the view the
+// installer writes root's keys in).
+int RecordWrittenValue(HWND owner, HKEY root, const char* key, const char* name, const char* data);
+
+// The removers of what was written: a value that still holds what the
+// installer wrote gets back what it held before, or goes when it held
+// nothing; one that holds something else now is left as it is. A key made
+// by the installer goes when it is empty.
+EntryOutcome RemoveWrittenValue(const RecordEntry& entry, char* why);
+EntryOutcome RemoveMadeKey(const RecordEntry& entry, char* why);
 
 }  // namespace tarsik

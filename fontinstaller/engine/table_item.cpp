@@ -24,6 +24,7 @@ int InstallTableItem(HWND owner, int index) {
     // An empty key path would name the root of HKEY_LOCAL_MACHINE itself:
     // the values never belong there.
     HKEY key = nullptr;
+    if (item.userKey[0] != '\0' && !RecordMissingKeys(owner, HKEY_LOCAL_MACHINE, item.userKey)) return 0;
     if (item.userKey[0] == '\0' || !OpenKeyForWriting(HKEY_LOCAL_MACHINE, item.userKey, &key)) {
         ShowFormattedBox(owner, "Can't Create Key %s", {SystemText(item.userKey)});
         return 0;
@@ -37,6 +38,10 @@ int InstallTableItem(HWND owner, int index) {
         {"layout file", item.layoutFile},
     };
     for (const auto& value : values) {
+        if (!RecordWrittenValue(owner, HKEY_LOCAL_MACHINE, item.userKey, value.name, value.data)) {
+            RegCloseKey(key);
+            return 0;
+        }
         if (!WriteStringValue(key, value.name, value.data)) {
             RegCloseKey(key);
             ShowFormattedBox(owner, "Can't write to key %s", {SystemText(item.userKey)});

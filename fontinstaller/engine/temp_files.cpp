@@ -30,7 +30,9 @@ bool WriterOf(const char* name, DWORD* process) {
     return true;
 }
 
-ULONGLONG Ticks(const FILETIME& time) { return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+ULONGLONG Ticks(const FILETIME& time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
 
 // Whether the process that made a file last written at `written` may still
 // be writing it. A process id is used again once its process has gone: one

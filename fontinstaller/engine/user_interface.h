@@ -47,6 +47,10 @@ public:
     // installed 1, or 0 after its own messages said why not. Nothing shows
     // on screen; an unattended run keeps its record from it.
     virtual void ItemDone(ItemCategory, int, int) {}
+    // A yes-or-no question (a removal's confirmation): 1 for yes.
+    virtual int Confirm(HWND, const wchar_t*) { return 1; }
+    // A line for the run's log only (what a removal did with each entry).
+    virtual void Report(const wchar_t*) {}
 };
 
 // The interface in force; the shell (or a test) sets it before any install.

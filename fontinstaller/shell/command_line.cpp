@@ -70,7 +70,7 @@ int ParseCommandLine(const char* arguments, CommandLine* result) {
     std::memset(result, 0, sizeof *result);
     char argument[kArgumentCapacity];
     bool cut = false;
-    bool seen[3] = {};  // /S, /LOG, /D
+    bool seen[5] = {};  // /S, /LOG, /D, /UNINSTALL, /CLEANUP
     for (const char* p = arguments ? arguments : ""; (p = NextArgument(p, argument, &cut)) != nullptr;) {
         int which = -1;
         bool known = false;
@@ -87,6 +87,14 @@ int ParseCommandLine(const char* arguments, CommandLine* result) {
             which = 2;
             known = !seen[2] && TakeValue(argument + 3, cut, result->destination);
             why = "an empty or overlong directory";
+        } else if (BeginsWithSwitch(argument, "/UNINSTALL") && argument[10] == '\0') {
+            which = 3;
+            known = true;
+            result->remove = 1;
+        } else if (BeginsWithSwitch(argument, "/CLEANUP=")) {
+            which = 4;
+            known = !seen[4] && TakeValue(argument + 9, cut, result->cleanup);
+            why = "an empty or overlong folder";
         }
         if (which >= 0 && seen[which]) {
             known = false;
@@ -97,6 +105,11 @@ int ParseCommandLine(const char* arguments, CommandLine* result) {
             CopyWholeCharacters(result->firstUnknown, kPathCapacity, argument);
             result->why = why;
         }
+    }
+    // A removal has no destination.
+    if (!result->why && result->remove && result->destination[0]) {
+        CopyText(result->firstUnknown, kPathCapacity, "/D");
+        result->why = "not for a removal";
     }
     return result->why == nullptr;
 }

@@ -13,6 +13,8 @@ struct CommandLine {
     int silent;                        // /S
     char logPath[kPathCapacity];       // /LOG=file, empty without it
     char destination[kPathCapacity];   // /D=dir, empty without it
+    int remove;                        // /UNINSTALL: the product whose record lies beside the program goes
+    char cleanup[kPathCapacity];       // /CLEANUP=folder: a remover's folder, removed once its remover has ended
     char firstUnknown[kPathCapacity];  // the first argument not understood (cut), empty when none
     const char* why;                   // why it was not understood (English), nullptr when none
 };
@@ -22,10 +24,10 @@ struct CommandLine {
 // spaces inside one and are dropped ("/LOG=C:\My Logs\a.log" and
 // /LOG="C:\My Logs\a.log" are the same); a backslash is an ordinary
 // character. Switch names are matched without regard to letter case and
-// may begin with "/" or "-". An argument that is not /S, /LOG=file or
-// /D=dir, a switch given twice, an empty file or directory, or one longer
-// than 259 bytes is not understood. Returns 1 when every argument was
-// understood.
+// may begin with "/" or "-". An argument that is not /S, /LOG=file, /D=dir,
+// /UNINSTALL or /CLEANUP=folder (the removal's own), a switch given
+// twice, /D with /UNINSTALL, an empty file or directory, or one longer than
+// 259 bytes is not understood. Returns 1 when every argument was understood.
 int ParseCommandLine(const char* arguments, CommandLine* result);
 
 }  // namespace tarsik

@@ -2,6 +2,7 @@
 
 #include "ansi_text.h"
 #include "directory_field.h"
+#include "install_record.h"
 #include "installer_log.h"
 #include "install_session.h"
 #include "messages.h"
@@ -34,7 +35,7 @@ void OfferToCreate(HWND dialog, const Destination& destination, int whole) {
     FormatMessageText(question, kTextCapacity, IDS_CREATE_DIRECTORY, nullptr, nullptr);
     LogMessage(IDS_CREATE_DIRECTORY, question);
     if (MessageBoxW(dialog, question, g_shell.caption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
-        if (whole && CreateDirectoryA(dir, nullptr)) {
+        if (whole && RecordDirectory(dialog, dir) && CreateDirectoryA(dir, nullptr)) {
             if (IsValidDirectory(dir)) EndDialog(dialog, 1);
             return;
         }

@@ -73,8 +73,8 @@ LogOpening OpenInstallerLog(const char* path, bool alsoStandardOutput) {
     CloseInstallerLog();
     // Appends only, so that two runs writing one log never overwrite each
     // other's lines; others may read it meanwhile.
-    HANDLE log = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE log = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return LogCannotOpen;
     const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
     // Not one byte goes into a file the run reads: a piece would install
@@ -121,9 +121,9 @@ void LogLine(const wchar_t* text) {
     GetLocalTime(&now);
     wchar_t line[kLineCapacity];
     // Two runs may write one log: each line names its process.
-    int used = std::swprintf(line, kLineCapacity, L"%04d-%02d-%02d %02d:%02d:%02d (pid %lu) ", now.wYear, now.wMonth,
-                             now.wDay, now.wHour, now.wMinute, now.wSecond,
-                             static_cast<unsigned long>(GetCurrentProcessId()));
+    int used =
+        std::swprintf(line, kLineCapacity, L"%04d-%02d-%02d %02d:%02d:%02d (pid %lu) ", now.wYear, now.wMonth, now.wDay,
+                      now.wHour, now.wMinute, now.wSecond, static_cast<unsigned long>(GetCurrentProcessId()));
     if (used < 0) used = 0;
     // Room for the line's end: CR LF.
     const int limit = kLineCapacity - 2;

@@ -5,6 +5,7 @@
 #include "installer_log.h"
 #include "installer_windows.h"
 #include "messages.h"
+#include "removal_windows.h"
 #include "resource_ids.h"
 #include "shell_ui.h"
 #include "unattended_install.h"
@@ -87,9 +88,15 @@ int InstallerMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     const int understood = ParseCommandLine(commandLine, &options);
     // A command line with anything not understood never opens a window: a
     // deployment tool that sent it would wait for a click for ever.
+    if (understood && options.cleanup[0] != '\0') return RunRemoverCleanup(options.cleanup);
     if (options.silent || !understood) return RunUnattended(commandLine, options, understood);
     UseShellUi();
     StartUserRunLog(commandLine, options);
+    if (options.remove) {
+        const int code = RunUserRemoval(instance);
+        EndRunLog(code);
+        return code;
+    }
 
     // Owned while this installer runs, so that an unattended one can wait
     // for its end.

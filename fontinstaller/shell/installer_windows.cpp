@@ -4,6 +4,7 @@
 
 #include "about_dialog.h"
 #include "install_driver.h"
+#include "install_record.h"
 #include "install_script.h"
 #include "install_session.h"
 #include "messages.h"
@@ -46,7 +47,11 @@ void Install(HWND dialog) {
         ShowWarning(dialog, IDS_NO_MEMORY);
         return;
     }
+    // What the run puts on the machine is recorded as it goes, so that
+    // Apps & features can take it away again.
+    if (!OpenInstallRecord(dialog, ProductDefaultTexts())) return;
     RunInstall(dialog, positions, static_cast<int>(got < wanted ? got : wanted));
+    CloseInstallRecord();
 }
 
 void OnCommand(HWND dialog, int id, HWND, UINT code) {
@@ -208,7 +213,12 @@ int CreateInstallerWindows(HINSTANCE instance) {
         return 0;
     }
     InitInstallSession(g_installScript);
+    if (!ShowInstallerWindows(instance)) return 0;
+    FillItemList(g_shell.mainDialog);
+    return 1;
+}
 
+int ShowInstallerWindows(HINSTANCE instance) {
     RECT desktop;
     GetClientRect(GetDesktopWindow(), &desktop);
     g_shell.backgroundWindow =
@@ -224,8 +234,6 @@ int CreateInstallerWindows(HINSTANCE instance) {
         DestroyInstallerWindows();
         return 0;
     }
-    FillItemList(g_shell.mainDialog);
-
     RECT client;
     GetClientRect(g_shell.mainDialog, &client);
     int x = (desktop.left + desktop.right - client.right) / 2;

@@ -17,6 +17,10 @@ int RegisterWindowClasses(HINSTANCE instance);
 // with whatever was created destroyed again.
 int CreateInstallerWindows(HINSTANCE instance);
 
+// The background and the main dialog alone, with an empty list (a removal
+// shows its progress on the status line). 1 on success.
+int ShowInstallerWindows(HINSTANCE instance);
+
 // The list holds the Fonts items' names, then the TTEs items'; the status
 // line reads message 152.
 void FillItemList(HWND dialog);

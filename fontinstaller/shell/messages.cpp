@@ -15,6 +15,7 @@ UINT ArgumentCodePage(int id, int index) {
     case IDS_CANNOT_CREATE_FILE:
     case IDS_CANNOT_CREATE_TEMP:
     case IDS_STATUS_COPYING:
+    case IDS_STATUS_REMOVING:
         return CP_ACP;  // a path or a piece's file name
     case IDS_INSERT_DISK:
         return index == 0 ? kInstallerCodePage : CP_ACP;  // the disk label, then the file name
@@ -49,6 +50,9 @@ void FormatMessageText(wchar_t* out, int capacity, int id, const char* arg1, con
     const TextArg args[] = {{arg1, ArgumentCodePage(id, 0)}, {arg2, ArgumentCodePage(id, 1)}};
     FormatText(out, capacity, format, args, 2);
 }
+
+// The version and publisher of the program's version resource (tarsik.rc).
+ProductDefaults ProductDefaultTexts() { return {g_shell.caption, L"2.01", L"VexaLab"}; }
 
 void WidenInstallerText(wchar_t* out, int capacity, const char* text) {
     const TextArg arg = {text, kInstallerCodePage};

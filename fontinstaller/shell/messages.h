@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "box_text.h"
+#include "install_record.h"
 #include "shell_state.h"
 
 namespace tarsik {
@@ -25,6 +26,10 @@ int LoadMessage(int id, char* text, int capacity);
 // from the message: paths and file names are in the system's code page,
 // item names and disk labels in code page 950.
 void FormatMessageText(wchar_t* out, int capacity, int id, const char* arg1, const char* arg2);
+
+// How Apps & features names a product whose script does not: the
+// installer's caption, and the version and publisher of the installer.
+ProductDefaults ProductDefaultTexts();
 
 // Code page 950 text (an item name, a prompt) in UTF-16, cut like a message.
 void WidenInstallerText(wchar_t* out, int capacity, const char* text);

@@ -85,4 +85,13 @@ HFILE ShellUi::DiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) {
     return file;
 }
 
+int ShellUi::Confirm(HWND owner, const wchar_t* text) {
+    LogLine(text);
+    int answer = MessageBoxW(owner, text, g_shell.caption, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL | MB_DEFBUTTON2);
+    LogLine(answer == IDYES ? L"answered yes" : L"answered no");
+    return answer == IDYES;
+}
+
+void ShellUi::Report(const wchar_t* line) { LogLine(line); }
+
 }  // namespace tarsik

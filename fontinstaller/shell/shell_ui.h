@@ -17,6 +17,8 @@ public:
     void SetBusyCursor(int on) override;
     int AskDestination(HWND owner, const char* prompt) override;
     HFILE DiskPrompt(HWND owner, const SourcePiece& piece, OpenMode mode) override;
+    int Confirm(HWND owner, const wchar_t* text) override;
+    void Report(const wchar_t* line) override;
 };
 
 // Makes the process's one ShellUi the engine's interface.

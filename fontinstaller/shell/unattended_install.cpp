@@ -6,12 +6,15 @@
 #include "ansi_text.h"
 #include "font_registry.h"
 #include "install_driver.h"
+#include "install_record.h"
 #include "install_script.h"
 #include "install_session.h"
 #include "installer_log.h"
 #include "installer_main.h"
 #include "messages.h"
 #include "path_checks.h"
+#include "removal.h"
+#include "removal_windows.h"
 #include "temp_files.h"
 #include "user_interface.h"
 
@@ -81,7 +84,7 @@ int SettleDestination(char* dir) {
     StripTrailingBackslash(dir);
     if (IsValidDirectory(dir)) return 1;
     LogWarningText(IDS_CREATE_DIRECTORY, nullptr, nullptr);
-    if (whole && CreateDirectoryA(dir, nullptr) && IsValidDirectory(dir)) {
+    if (whole && RecordDirectory(nullptr, dir) && CreateDirectoryA(dir, nullptr) && IsValidDirectory(dir)) {
         wchar_t wide[kPathCapacity];
         LogFormat(L"created %ls", Widen(wide, kPathCapacity, dir, CP_ACP));
         return 1;
@@ -126,6 +129,8 @@ public:
         Stopped(L"not enough free disk space");
     }
     void SetStatus(int messageId, const char* argument) override { LogWarningText(messageId, argument, nullptr); }
+    int Confirm(HWND, const wchar_t*) override { return 1; }
+    void Report(const wchar_t* line) override { LogLine(line); }
     void ClearStatus() override {}
     void SetBusyCursor(int) override {}
 
@@ -249,7 +254,18 @@ int Run(const CommandLine& options, int understood) {
     UnattendedUi ui(destination);
     SetInstallerUi(&ui);
     int loaded = kScriptLoaded;
-    if (!WindowsVersionSuffices()) {
+    char folder[kPathCapacity];
+    if (options.remove) {
+        // The remover's folder holds the record; the disc is gone.
+        int confirmed = 0, gone = 0;
+        if (!RemoverFolder(folder)) {
+            ShowWarning(nullptr, IDS_SYSTEM_ERROR);
+            code = ExitItemsFailed;
+        } else {
+            code = RunRemoval(nullptr, folder, &confirmed, &gone);
+            if (gone) StartRemoverCleanup(folder);
+        }
+    } else if (!WindowsVersionSuffices()) {
         ShowWarning(nullptr, IDS_NEEDS_WINDOWS95);
     } else if ((loaded = LoadInstallScript()) != kScriptLoaded) {
         ShowWarning(nullptr, loaded, kScriptName);
@@ -260,11 +276,14 @@ int Run(const CommandLine& options, int understood) {
             LogFormat(L"/D=%ls is too long for the files to go under it: nothing installed",
                       Widen(dir, kPathCapacity, options.destination, CP_ACP));
             code = ExitBadCommandLine;
+        } else if (!OpenInstallRecord(nullptr, ProductDefaultTexts())) {
+            code = ExitItemsFailed;
         } else if (destination[0] != '\0' && !SettleDestination(destination)) {
             wchar_t dir[kPathCapacity];
             LogFormat(L"/D=%ls cannot be used: nothing installed",
                       Widen(dir, kPathCapacity, options.destination, CP_ACP));
             code = ExitBadCommandLine;
+            CloseInstallRecord();
         } else {
             const InstallScript& s = g_installScript;
             int positions[kMaxFontItems + kMaxEudcItems];
@@ -273,6 +292,7 @@ int Run(const CommandLine& options, int understood) {
             ui.NoteFontsRecordedBefore();
             RunInstall(nullptr, positions, count);
             code = ui.Summary();
+            CloseInstallRecord();
         }
     }
     SetInstallerUi(nullptr);

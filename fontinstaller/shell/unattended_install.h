@@ -9,11 +9,12 @@ namespace tarsik {
 
 // Exit codes of an unattended run.
 enum UnattendedExit {
-    ExitInstalled = 0,       // every item installed, or its font already registered
-    ExitCannotStart = 1,     // the script cannot be loaded (or Windows is too old)
-    ExitBadCommandLine = 2,  // an argument not understood, a log that cannot be opened, a /D refused
-    ExitItemsFailed = 3,     // at least one item was not installed
-    ExitOtherInstaller = 4,  // another installer was still running after a minute
+    ExitInstalled = 0,          // every item installed, or its font already registered
+    ExitCannotStart = 1,        // the script cannot be loaded (or Windows is too old)
+    ExitBadCommandLine = 2,     // an argument not understood, a log that cannot be opened, a /D refused
+    ExitItemsFailed = 3,        // at least one item was not installed
+    ExitRestartNeeded = 3010,   // a removal is done, but a file in use goes at the next restart
+    ExitOtherInstaller = 1618,  // another installer (or removal) was still running after a minute: try again later
 };
 
 // Runs the installer unattended: the log, one installer at a time (waiting

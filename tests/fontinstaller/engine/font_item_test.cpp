@@ -156,11 +156,14 @@ TEST_F(FontItemTest, FontUnderOneKeyOnlyIsCompletedNotRefused) {
         vexatest::WindowsFamily nt(vexatest::WindowsNt);
         const std::string dest = scratch.MakeDir(c.what);
         const std::string file = dest + "\\SANS.TTF";
-        if (c.fileThere) ASSERT_TRUE(vexatest::WriteBytes(file, "installed before"));
+        if (c.fileThere) {
+            ASSERT_TRUE(vexatest::WriteBytes(file, "installed before"));
+        }
         for (const char* key : {kFontsKeyPath, kNtFontsKeyPath}) {
             ASSERT_TRUE(RegistryRedirect::CreateKey(HKEY_LOCAL_MACHINE, key));
-            if (!c.holding || c.holding == key)
+            if (!c.holding || c.holding == key) {
                 ASSERT_TRUE(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, key, kFontName, file));
+            }
         }
         vexatest::AddFontItem("Sans Book", vexatest::AddGroup({"SANS.TTF"}), kFontName);
         vexatest::ChooseDestination(dest);

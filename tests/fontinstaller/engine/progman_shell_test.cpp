@@ -13,6 +13,7 @@
 
 #include "item_installers.h"
 #include "item_script.h"
+#include "progman.h"
 #include "scratch_dir.h"
 #include "scripted_ui.h"
 #include "stdout_capture.h"
@@ -108,6 +109,14 @@ TEST(ProgmanShell, WineShellMakesTheShortcutInTheGroup) {
         }
         EXPECT_EQ(ShortcutTarget(groupDir + "\\Viewer (1.0) [beta].lnk"), programDir + "\\VIEWER.EXE");
     }
+    // And taken out again, as a removal does.
+    RecordEntry item = {};
+    item.kind = RecordedProgramItem;
+    std::snprintf(item.path, sizeof item.path, "%s", group);
+    std::snprintf(item.name, sizeof item.name, "Viewer (1.0) [beta]");
+    char why[kWhyCapacity];
+    EXPECT_EQ(RemoveProgmanItem(nullptr, item, why), EntryRemoved) << why;
+    EXPECT_FALSE(vexatest::FileExists(groupDir + "\\Viewer (1.0) [beta].lnk"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "box_text.h"
 #include "dialog_answers.h"
 #include "import_hook.h"
+#include "ansi_text.h"
+#include "install_record.h"
 #include "install_script.h"
 #include "installer_main.h"
 #include "installer_windows.h"
@@ -84,10 +87,13 @@ protected:
                                             950));
         ASSERT_TRUE(vexatest::WriteBytes(disc_ + "\\MING.TTF", vexatest::DataBytes("MONO.TTF")));
         vexatest::UseProgramPath(disc_ + "\\Tarsik.exe");
+        programs_ = scratch_.MakeDir("programs");
+        SetProductsRoot(programs_.c_str());
     }
     void TearDown() override {
         Reset();
         vexatest::UseProgramPath("");
+        SetProductsRoot(nullptr);
     }
     // Ready for another start of the installer in this process.
     void Reset() {
@@ -112,6 +118,7 @@ protected:
     }
 
     vexatest::ScratchDir scratch_;
+    std::string programs_;  // where the products' folders go
     std::string disc_, target_;
 };
 
@@ -180,6 +187,53 @@ TEST_F(InstallerWindows, ListsTheFontsAsksForASelectionOpensAboutAndInstallsOnDo
     EXPECT_EQ(placed.top, (desktop.top + desktop.bottom - client.bottom) / 2);
     EXPECT_EQ(behind, background);
     EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, kFontsKey, "Halvex Ming"), target_ + "\\MING.TTF");
+    // The user's Install is recorded for its removal, the font's file among it.
+    char id[kProductIdCapacity];
+    ASSERT_TRUE(ProductIdentity(g_installScript, id));
+    const std::string record = vexatest::FileBytes(programs_ + "\\Tarsik\\" + id + "\\Tarsik.rec");
+    std::string recorded = "file\t";
+    for (char c : vexatest::ToUtf8(target_ + "\\MING.TTF", CP_ACP)) recorded += c == '\\' ? "\\\\" : std::string(1, c);
+    EXPECT_NE(record.find(recorded + "\r\n"), std::string::npos) << record;
+}
+
+// Removal by hand, as Apps & features starts it: a question naming the
+// product, with Yes and No; on Yes the recorded file goes, with the record,
+// and a box says so; on No nothing changes.
+TEST_F(InstallerWindows, RemovalByHandAsksFirstAndSaysHowItWent) {
+    RegistryRedirect registry;
+    const std::string ours = target_ + "\\OURS.TTF";
+    for (int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        ASSERT_TRUE(vexatest::WriteBytes(ours, "a font"));
+        static InstallRecord record;
+        std::memset(&record, 0, sizeof record);
+        CopyText(record.id, sizeof record.id, "Tarsik-00000000000000a1");
+        CopyText(record.folder, sizeof record.folder, disc_.c_str());
+        CopyText(record.path, sizeof record.path, (disc_ + "\\Tarsik.rec").c_str());
+        record.entries[record.count].kind = RecordedFile;
+        CopyText(record.entries[record.count++].path, kPathCapacity, ours.c_str());
+        ASSERT_TRUE(SaveInstallRecord(record));
+        ASSERT_TRUE(RegistryRedirect::SetString(
+            HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarsik-00000000000000a1",
+            "DisplayName", "Halvex Test Fonts"));
+        std::vector<Shown> seen;
+        int code = -1;
+        char arguments[] = "/UNINSTALL";
+        vexatest::RespondToDialogs([&] { code = InstallerMain(GetModuleHandleW(nullptr), nullptr, arguments, 0); },
+                                   {Answer(&seen, answer), Answer(&seen, IDOK)});
+        Reset();
+        EXPECT_EQ(code, 0);
+        ASSERT_EQ(seen.size(), answer == IDYES ? 2u : 1u);
+        EXPECT_EQ(seen[0].text, L"確定要移除 Halvex Test Fonts 所安裝的字型及其他檔案嗎?");
+        EXPECT_EQ(seen[0].icon, LoadIconA(nullptr, IDI_QUESTION));
+        EXPECT_EQ(seen[0].buttons, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_EQ(vexatest::FileExists(ours), answer == IDNO);
+        EXPECT_EQ(vexatest::FileExists(disc_ + "\\Tarsik.rec"), answer == IDNO);
+        if (answer == IDYES) {
+            EXPECT_EQ(seen[1].text, L"移除完成 !");
+            EXPECT_EQ(seen[1].caption, L"HalvexSorvel字型Win 95'安裝程式");
+        }
+    }
 }
 
 TEST_F(InstallerWindows, EveryWayOutEndsTheProgramWithZero) {

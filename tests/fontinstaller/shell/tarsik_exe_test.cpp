@@ -256,6 +256,37 @@ std::string Value(HKEY root, const char* key, const std::string& name, bool remo
     return value;
 }
 
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// A value of a product's Apps & features entry, read in the view this
+// test's own kind of program (the installer's kind) writes it in.
+std::string EntryValue(const std::string& id, const char* name) {
+    char value[2 * MAX_PATH] = "<missing>";
+    DWORD size = sizeof value - 1;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "\\" + id).c_str(), name, RRF_RT_REG_SZ, nullptr,
+                     value, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+// The products the runs left on the machine: their folders and entries.
+void RemoveProducts() {
+    HKEY uninstall = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WRITE, &uninstall) != ERROR_SUCCESS) return;
+    std::vector<std::string> ids;
+    char name[256];
+    for (DWORD i = 0, size = sizeof name;
+         RegEnumKeyExA(uninstall, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, size = sizeof name)
+        if (std::string(name).rfind("Tarsik-", 0) == 0) ids.push_back(name);
+    for (const std::string& id : ids) {
+        const std::string folder = EntryValue(id, "InstallLocation");
+        if (folder != "<missing>") vexatest::RemoveTree(folder);
+        RegDeleteKeyA(uninstall, id.c_str());
+    }
+    RegCloseKey(uninstall);
+}
+
 // Tarsik.exe /S on a disc with one Misc item, a plain, a compressed and a
 // split font (its second piece on disk 2) and one TTEs item that belongs to
 // the plain font. What it installs into the prefix (the Windows Fonts
@@ -298,10 +329,11 @@ protected:
         ASSERT_TRUE(vexatest::WriteBytes(disc_.dir + "\\UTEUDC.TTE", "end-user characters"));
     }
     void TearDown() override {
-        for (int n = 1; n <= 3; ++n)
+        RemoveProducts();
+        for (int n = 1; n <= 4; ++n)
             for (const char* key : kFontsKeys) Value(HKEY_LOCAL_MACHINE, key, FontName(n), true);
         Value(HKEY_CURRENT_USER, kEudcKey, LinkName(), true);
-        for (const char* file : {"UTPLAIN.TTF", "UTCOMP.TT_", "UTSPLIT.TT1"})
+        for (const char* file : {"UTPLAIN.TTF", "UTCOMP.TT_", "UTSPLIT.TT1", "UTOTHER.TTF"})
             DeleteFileA((fontsDir_ + "\\" + file).c_str());
         DeleteFileA((windowsDir_ + "\\UTEUDC.TTE").c_str());
     }
@@ -338,11 +370,11 @@ struct UnattendedCase {
     // and {zdisc} the disc's under drive Z:, {long} a directory too long
     // for a file under it
     const char* arguments;
-    const char* missing;    // a piece taken off the disc, or the script
-    int runs;               // the last one is checked
+    const char* missing;  // a piece taken off the disc, or the script
+    int runs;             // the last one is checked
     long exitCode;
-    const char* installed;  // what is there afterwards: m(isc) p(lain) c(ompressed) s(plit) e(udc)
-    const char* logged;     // what the log holds, line parts separated by '|'; nullptr: no log at all
+    const char* installed;           // what is there afterwards: m(isc) p(lain) c(ompressed) s(plit) e(udc)
+    const char* logged;              // what the log holds, line parts separated by '|'; nullptr: no log at all
     const char* editFrom = nullptr;  // a change to the script (UTF-8, {font<n>} as the names)
     const char* editTo = nullptr;
 };
@@ -366,8 +398,8 @@ TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
     const UnattendedCase& c = GetParam();
     if (c.missing) ASSERT_TRUE(DeleteFileA((disc_.dir + "\\" + c.missing).c_str()));
     if (c.editFrom) {
-        const std::vector<std::pair<std::string, std::string>> names = {
-            {"{font2}", FontName(2)}, {"{font3}", FontName(3)}};
+        const std::vector<std::pair<std::string, std::string>> names = {{"{font2}", FontName(2)},
+                                                                        {"{font3}", FontName(3)}};
         std::string script = vexatest::FileBytes(disc_.dir + "\\VEXA95.INI");
         const std::string from = vexatest::FromUtf8(Substitute(c.editFrom, names), 950);
         ASSERT_NE(script.find(from), std::string::npos) << c.editFrom;
@@ -376,12 +408,11 @@ TEST_P(UnattendedRuns, InstallWithoutAWindowAndTellHowItWent) {
     }
     const std::string dir = disc_.dir + "\\" + vexatest::Big5("字型功");  // ends in the byte 0x5C
     const std::string longDir = disc_.dir + "\\" + std::string(240 - disc_.dir.size(), 'L');
-    const std::string arguments =
-        Substitute(c.arguments, {{"{log}", log_},
-                                 {"{dir}", dir},
-                                 {"{zdisc}", vexatest::UnderDriveZ(disc_.dir)},
-                                 {"{disc}", disc_.dir},
-                                 {"{long}", longDir}});
+    const std::string arguments = Substitute(c.arguments, {{"{log}", log_},
+                                                           {"{dir}", dir},
+                                                           {"{zdisc}", vexatest::UnderDriveZ(disc_.dir)},
+                                                           {"{disc}", disc_.dir},
+                                                           {"{long}", longDir}});
     // Files of the author's next to the disc and in the temporary directory,
     // where a name that climbs out would land.
     char temp[MAX_PATH];
@@ -532,5 +563,142 @@ TEST_F(Unattended, WaitsForTheRunningInstaller) {
     EXPECT_TRUE(vexatest::FileExists(fontsDir_ + "\\UTPLAIN.TTF"));
     EXPECT_NE(Log().find("another installer is running: waiting"), std::string::npos);
 }
+
+// Removal through the command Apps & features keeps for the product, out
+// of process, after an install of the same disc. The machine has, before
+// the install, a font of the script already registered (by other data), a
+// Misc file in place and an EUDC link of the script's name: all three must
+// survive the removal, and the removal must leave the machine as it was.
+struct RemovalCase {
+    const char* what;
+    const char* stopAt;  // the install is ended by force at this step (VEXA_TEST_STOP_AT), or nullptr
+    long installExit;
+    enum Between { Nothing, FontInUse, DamagedRecord, SecondDisc } between;
+    long removalExit;
+};
+
+class Removal : public Unattended, public ::testing::WithParamInterface<RemovalCase> {
+protected:
+    // What the test looks at, as one text: values of the script's names,
+    // the files the disc installs, the product's folder and entry.
+    std::string MachineState(const std::string& id) {
+        std::string state;
+        for (int n = 1; n <= 4; ++n)
+            for (const char* key : kFontsKeys)
+                state += key + (" " + FontName(n) + "=") + Value(HKEY_LOCAL_MACHINE, key, FontName(n)) + "\n";
+        state += "link=" + Value(HKEY_CURRENT_USER, kEudcKey, LinkName()) + "\n";
+        for (const std::string& file :
+             {fontsDir_ + "\\UTPLAIN.TTF", fontsDir_ + "\\UTCOMP.TT_", fontsDir_ + "\\UTSPLIT.TT1",
+              fontsDir_ + "\\UTOTHER.TTF", windowsDir_ + "\\UTEUDC.TTE", misc_ + "\\README.TXT", misc_})
+            state += file + (vexatest::FileExists(file) ? " there\n" : " missing\n");
+        state += "entry " + EntryValue(id, "DisplayName") + "\n";
+        return state;
+    }
+    // The product of the install logged last: its Apps & features entry.
+    std::string LoggedProduct() {
+        const std::string log = Log(), mark = "Apps & features entry ";
+        size_t at = log.rfind(mark);
+        return at == std::string::npos ? "" : log.substr(at + mark.size(), 23);
+    }
+    // Runs the entry's quiet removal command, logged; its exit code.
+    long Remove(const std::string& id) {
+        const std::string command = EntryValue(id, "QuietUninstallString");
+        EXPECT_NE(command, "<missing>");
+        vexatest::ChildProcess remover;
+        if (!remover.Start(Wide(command + " \"/LOG=" + removalLog_ + "\""), Wide(disc_.path()))) return -2;
+        std::optional<DWORD> code = remover.WaitForExit(60000);
+        return code ? static_cast<long>(*code) : -1;
+    }
+    std::string removalLog_ = disc_.path() + "\\removal.log";
+};
+
+TEST_P(Removal, TakesAwayExactlyWhatTheInstallLeft) {
+    const RemovalCase& c = GetParam();
+    // What the machine had before.
+    for (const char* key : kFontsKeys)
+        ASSERT_EQ(RegistryRedirect::SetString(HKEY_LOCAL_MACHINE, key, FontName(1), "EARLIER.TTF"), true);
+    const std::string link = "C:\\EARLIER.TTE";
+    ASSERT_TRUE(RegistryRedirect::SetString(HKEY_CURRENT_USER, kEudcKey, LinkName(), link));
+    ASSERT_TRUE(vexatest::WriteBytes(misc_ + "\\README.TXT", "the user's notes"));
+    const std::string before = MachineState("none");
+
+    if (c.stopAt) SetEnvironmentVariableA("VEXA_TEST_STOP_AT", c.stopAt);
+    EXPECT_EQ(Run("/S /LOG=" + log_), c.installExit);
+    SetEnvironmentVariableA("VEXA_TEST_STOP_AT", nullptr);
+    const std::string id = LoggedProduct();
+    ASSERT_EQ(id.rfind("Tarsik-", 0), 0u) << Log();
+    EXPECT_NE(EntryValue(id, "DisplayName"), "<missing>");
+    const std::string folder = EntryValue(id, "InstallLocation");
+    EXPECT_TRUE(vexatest::FileExists(folder + "\\Tarsik.exe"));
+
+    HANDLE held = INVALID_HANDLE_VALUE;
+    std::string otherId;
+    if (c.between == RemovalCase::FontInUse)
+        held = CreateFileA((fontsDir_ + "\\UTCOMP.TT_").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (c.between == RemovalCase::DamagedRecord) {
+        std::string record = vexatest::FileBytes(folder + "\\Tarsik.rec");
+        record[record.find("UTCOMP")] = 'X';
+        ASSERT_TRUE(vexatest::WriteBytes(folder + "\\Tarsik.rec", record));
+    }
+    if (c.between == RemovalCase::SecondDisc) {
+        Disc second;
+        ASSERT_TRUE(vexatest::WriteTextFile(second.dir + "\\VEXA95.INI",
+                                            "[Fonts]\nFonts=1\nFont1=其他\n[Font Files]\n其他 Files=1\n其他 FontName=" +
+                                                FontName(4) + "\n其他 File1=UTOTHER.TTF\n其他 Disk1=第一片\n",
+                                            950));
+        ASSERT_TRUE(vexatest::WriteBytes(second.dir + "\\UTOTHER.TTF", vexatest::DataBytes("MONO.TTF")));
+        second.Start("/S");
+        EXPECT_EQ(second.ExitCode(0, 60000), 0);
+    }
+    const std::string installed = MachineState(id);
+
+    EXPECT_EQ(Remove(id), c.removalExit);
+    std::string log;
+    vexatest::ReadBytes(removalLog_, &log);
+    if (held != INVALID_HANDLE_VALUE) {
+        // Deleted at the next restart: the system's list of pending deletes names it.
+        char pending[8192] = "";
+        DWORD size = sizeof pending;
+        RegGetValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                     "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size);
+        std::string names(pending, size);
+        EXPECT_NE(names.find("UTCOMP.TT_"), std::string::npos);
+        EXPECT_NE(log.find("deleted at the next restart (in use)"), std::string::npos) << log;
+        CloseHandle(held);
+        DeleteFileA((fontsDir_ + "\\UTCOMP.TT_").c_str());
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                           "PendingFileRenameOperations");
+    }
+    if (c.removalExit == 3) {
+        // A record that cannot be read: nothing removed, the entry kept.
+        EXPECT_EQ(MachineState(id), installed);
+        EXPECT_NE(log.find("exit code 3"), std::string::npos) << log;
+        return;
+    }
+    // The remover's folder goes once the remover has ended.
+    EXPECT_TRUE(vexatest::WaitUntil([&] { return !vexatest::FileExists(folder); }, 20000)) << folder;
+    std::string after = MachineState(id);
+    if (c.between == RemovalCase::SecondDisc) {
+        // The other disc's font is still there.
+        EXPECT_NE(after.find(FontName(4) + "=UTOTHER.TTF"), std::string::npos) << after;
+        EXPECT_NE(after.find("UTOTHER.TTF there"), std::string::npos) << after;
+        for (const char* key : kFontsKeys) Value(HKEY_LOCAL_MACHINE, key, FontName(4), true);
+        DeleteFileA((fontsDir_ + "\\UTOTHER.TTF").c_str());
+        after = MachineState(id);
+    }
+    EXPECT_EQ(after, before) << "installed:\n" << installed << "removal log:\n" << log;
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, kEudcKey, LinkName()), link);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TarsikExe, Removal,
+    ::testing::Values(RemovalCase{"install_then_remove", nullptr, 0, RemovalCase::Nothing, 0},
+                      RemovalCase{"killed_at_the_registration", "registration", 99, RemovalCase::Nothing, 0},
+                      RemovalCase{"killed_between_the_keys", "between the keys", 99, RemovalCase::Nothing, 0},
+                      RemovalCase{"a_font_in_use", nullptr, 0, RemovalCase::FontInUse, 3010},
+                      RemovalCase{"a_damaged_record", nullptr, 0, RemovalCase::DamagedRecord, 3},
+                      RemovalCase{"another_disc_stays", nullptr, 0, RemovalCase::SecondDisc, 0}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
