@@ -213,9 +213,13 @@ TEST_F(InstallerWindows, RemovalByHandAsksFirstAndSaysHowItWent) {
         record.entries[record.count].kind = RecordedFile;
         CopyText(record.entries[record.count++].path, kPathCapacity, ours.c_str());
         ASSERT_TRUE(SaveInstallRecord(record));
-        ASSERT_TRUE(RegistryRedirect::SetString(
+        // The entry in the view where the installer's own entries go: its own.
+        RegistryRedirect::SetView(0);
+        const bool named = RegistryRedirect::SetString(
             HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarsik-00000000000000a1",
-            "DisplayName", "Halvex Test Fonts"));
+            "DisplayName", "Halvex Test Fonts");
+        RegistryRedirect::SetView(KEY_WOW64_64KEY);
+        ASSERT_TRUE(named);
         std::vector<Shown> seen;
         int code = -1;
         char arguments[] = "/UNINSTALL";
