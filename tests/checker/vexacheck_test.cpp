@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "disc_check.h"
+#include "planted_faults.h"
 #include "scratch_dir.h"
 #include "text_files.h"
 
@@ -58,30 +59,6 @@ void AddToScript(const std::string& disc, const std::string& lines) {
     std::string added;
     for (char c : vexatest::FromUtf8(lines, 950)) added += c == '\n' ? std::string("\r\n") : std::string(1, c);
     ASSERT_TRUE(vexatest::WriteBytes(disc + "\\Fonts\\VEXA95.INI", bytes + "\r\n" + added));
-}
-
-// Changes one byte of a font file that mscompress wrote, one the expansion
-// copies as it is (a literal after the middle), so that the file still
-// expands to its full length: only the font's own checksums can tell.
-void FlipLiteral(const std::string& path) {
-    std::string bytes = vexatest::FileBytes(path);
-    // After the 14-byte header: a flag byte, then eight items, each a
-    // literal byte (its bit set) or a two-byte reference.
-    for (size_t at = 14; at < bytes.size();) {
-        unsigned flags = static_cast<unsigned char>(bytes[at++]);
-        for (int bit = 0; bit < 8 && at < bytes.size(); ++bit) {
-            if (!(flags >> bit & 1)) {
-                at += 2;
-            } else if (at < bytes.size() / 2) {
-                ++at;
-            } else {
-                bytes[at] = static_cast<char>(bytes[at] ^ 0x20);
-                ASSERT_TRUE(vexatest::WriteBytes(path, bytes));
-                return;
-            }
-        }
-    }
-    FAIL() << "no literal byte in " << path;
 }
 
 // '*' stands for any run of characters.
@@ -201,7 +178,7 @@ const BrokenDisc kDiscs[] = {
       "table '*' (bytes * to *) ends past the end of the file (171570 bytes): the file is cut short: the installer "
       "would register it as it is"}},
     {"one byte changed inside a compressed font",
-     [](const std::string& disc) { FlipLiteral(disc + "\\Fonts\\HVMING.TT_"); },
+     [](const std::string& disc) { ASSERT_TRUE(vexatest::FlipLiteral(disc + "\\Fonts\\HVMING.TT_")); },
      2,
      {"error: Fonts\\VEXA95.INI [Font Files] 漢維明體 File1: expanded: 380660 bytes, the length its header gives, a "
       "TrueType font of 20 tables, damaged: table '*' does not add up to its checksum (0x* in the directory, 0x* in "
