@@ -1,10 +1,9 @@
 // Generated discs through the checker and then through the built
-// Tarsik.exe /S on the same files. Whenever the checker calls a disc clean,
-// every item installs and every font is byte for byte the author's; a disc
-// with a fault planted is never clean, and the install of one is indeed
-// not whole. Seeded (VEXA_DIFFERENTIAL_SEED, default 29): three decks of
-// discs, each with every fault once and as many discs without one, in an
-// order and with items the seed picks.
+// Tarsik.exe /S on the same files: a disc the checker calls clean installs
+// whole, each font byte for byte the author's; a disc with a fault planted
+// (one the checker once missed) is not clean, nor is its install whole.
+// Seeded by VEXA_DIFFERENTIAL_SEED (29): three decks of each fault once and
+// as many discs without one, the items and their order picked by the seed.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -28,177 +27,148 @@ using vexatest::RegistryRedirect;
 
 namespace {
 
-// The faults of the discs that the checker once called clean.
 enum Fault {
     None,
-    EudcFontNotInstalled,
+    EudcFontMissing,
     TableKeyMissing,
     DestinationTooDeep,
-    FontCutInHalf,
-    CompressedByteChanged,
-    TableTagChanged,
+    FontCut,
+    ByteChanged,
+    TagChanged,
     FontNameTwice,
     CountNotANumber,
     kFaults
 };
 const char* const kFaultNames[] = {"none",
-                                   "an EUDC font whose font is not installed",
-                                   "a table without a key",
-                                   "a destination two folders deep",
-                                   "a font cut in half",
-                                   "a byte changed in a compressed font",
-                                   "a table tag changed",
-                                   "a font name twice",
-                                   "a count that is not a number"};
+                                   "EUDC font's font missing",
+                                   "table key missing",
+                                   "DstDir deep",
+                                   "font cut",
+                                   "compressed byte changed",
+                                   "tag changed",
+                                   "font name twice",
+                                   "count not a number"};
 
 // The sample disc's fonts: plain, compressed, compressed and cut in two.
-struct Font {
-    const char* pieces[2];
-    const char* original;
-};
-const Font kFonts[] = {{{"HVMONO.TTF", nullptr}, "HVMONO.TTF"},
-                       {{"HVMING.TT_", nullptr}, "HVMING.TTF"},
-                       {{"HVHEI.TT1", "DISK2\\HVHEI.TT2"}, "HVHEI.TTF"}};
+const char* const kPieces[][2] = {{"HVMONO.TTF", nullptr}, {"HVMING.TT_", nullptr}, {"HVHEI.TT1", "DISK2\\HVHEI.TT2"}};
+const char* const kOriginals[] = {"originals\\HVMONO.TTF", "originals\\HVMING.TTF", "originals\\HVHEI.TTF"};
 const char* const kFontsKeys[] = {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts",
                                   "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"};
 
-std::string Original(int font) {
-    return vexatest::DataBytes((std::string("originals\\") + kFonts[font].original).c_str());
-}
-
-// One generated disc, and what its install put in the prefix taken out again.
+// One generated disc; what its install put in the prefix goes with it.
 class GeneratedDisc {
 public:
-    GeneratedDisc(Fault fault, std::mt19937& random)
-        : fault_(fault),
-          tag_(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
-               std::to_string(++serial_)) {
+    GeneratedDisc(Fault fault, std::mt19937& random) : fault_(fault) {
+        static int serial = 0;
+        tag_ = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
         char windows[MAX_PATH];
         GetWindowsDirectoryA(windows, sizeof windows);
-        eudcPath_ = std::string(windows) + "\\" + EudcName();
-        std::vector<int> fonts = {0, 1, 2};
-        std::shuffle(fonts.begin(), fonts.end(), random);
-        fonts.resize(std::uniform_int_distribution<size_t>(fault == FontNameTwice ? 2 : 1, 3)(random));
-        int needed = fault == FontCutInHalf || fault == TableTagChanged ? 0 : fault == CompressedByteChanged ? 1 : -1;
-        if (needed >= 0 && std::find(fonts.begin(), fonts.end(), needed) == fonts.end()) fonts.back() = needed;
-        fonts_ = fonts;
-        eudc_ = fault == EudcFontNotInstalled || random() % 2;
-        table_ = fault == TableKeyMissing || random() % 2;
-        misc_ = fault == DestinationTooDeep || random() % 2;
+        eudcFile_ = "VD" + tag_ + ".TTE";
+        eudcPath_ = std::string(windows) + "\\" + eudcFile_;
+        fonts_ = {0, 1, 2};
+        std::shuffle(fonts_.begin(), fonts_.end(), random);
+        fonts_.resize(std::uniform_int_distribution<size_t>(fault == FontNameTwice ? 2 : 1, 3)(random));
+        int needed = fault == FontCut || fault == TagChanged ? 0 : fault == ByteChanged ? 1 : -1;
+        if (needed >= 0 && std::find(fonts_.begin(), fonts_.end(), needed) == fonts_.end()) fonts_.back() = needed;
+        eudc_ = fault == EudcFontMissing || random() % 2;
+        table_ = fault == TableKeyMissing || fault == DestinationTooDeep || random() % 2;
     }
     ~GeneratedDisc() {
         for (size_t k = 0; k < fonts_.size(); ++k)
             for (const char* key : kFontsKeys) RegistryRedirect::DeleteValue(HKEY_LOCAL_MACHINE, key, FontName(k));
-        RegistryRedirect::DeleteValue(HKEY_CURRENT_USER, "EUDC\\950", LinkName());
+        RegistryRedirect::DeleteValue(HKEY_CURRENT_USER, "EUDC\\950", FontName(9));
         RegistryRedirect::DeleteKey(HKEY_LOCAL_MACHINE, TableKey());
         DeleteFileA(eudcPath_.c_str());
     }
 
     void LayOut() {
-        const std::string sample = vexatest::DataFile("sample_disc") + "\\Fonts";
-        dir_.MakeDir("disc");
-        CreateDirectoryA(Disc("DISK2").c_str(), nullptr);
-        for (const Font& font : kFonts)
-            for (const char* piece : font.pieces)
-                if (piece) vexatest::WriteBytes(Disc(piece), vexatest::FileBytes(sample + "\\" + piece));
-        vexatest::WriteBytes(Disc(EudcName()), Original(0));
-        vexatest::WriteBytes(Disc("PHON.TBL"), "phonetic table");
-        vexatest::WriteBytes(Disc("README.TXT"), "read me");
-        CopyFileW(vexatest::WinePath(TARSIK_EXE).c_str(), vexatest::Widen(Disc("Tarsik.exe"), CP_ACP).c_str(), FALSE);
+        const std::string sample = vexatest::DataFile("sample_disc") + "\\Fonts\\";
+        CreateDirectoryA((dir_ / "DISK2").c_str(), nullptr);
+        for (const auto& pieces : kPieces)
+            for (const char* piece : pieces)
+                if (piece) vexatest::WriteBytes(dir_ / piece, vexatest::FileBytes(sample + piece));
+        vexatest::WriteBytes(dir_ / eudcFile_, vexatest::DataBytes(kOriginals[0]));
+        vexatest::WriteBytes(dir_ / "PHON.TBL", "phonetic table");
+        CopyFileW(vexatest::WinePath(TARSIK_EXE).c_str(), vexatest::Widen(dir_ / "Tarsik.exe", CP_ACP).c_str(), FALSE);
 
-        std::string script = "[Fonts]\nFonts=" + std::string(fault_ == CountNotANumber ? "some" : "") +
-                             std::to_string(fonts_.size()) + "\n";
-        for (size_t k = 0; k < fonts_.size(); ++k) script += "Font" + std::to_string(k + 1) + "=字型" + Nth(k) + "\n";
-        script += "[Font Files]\n";
+        std::string list, files;
         for (size_t k = 0; k < fonts_.size(); ++k) {
-            const Font& font = kFonts[fonts_[k]];
-            std::string item = "字型" + Nth(k);
-            script += item + " Files=" + (font.pieces[1] ? "2" : "1") + "\n" + item +
-                      " FontName=" + FontName(fault_ == FontNameTwice && k == 1 ? 0 : k) + "\n" + item +
-                      " Compressed=" + (fonts_[k] == 0 ? "0" : "1") + "\n" + item +
-                      " Size=" + std::to_string((Original(fonts_[k]).size() + 1023) / 1024) + "\n";
-            for (int i = 0; i < 2 && font.pieces[i]; ++i)
-                script += item + " File" + Nth(i) + "=" + font.pieces[i] + "\n" + item + " Disk" + Nth(i) + "=第" +
-                          Nth(i) + "片\n";
+            std::string item = "\n字型" + std::to_string(k + 1);
+            list += "\nFont" + std::to_string(k + 1) + "=" + item.substr(1);
+            files += item + " FontName=" + FontName(fault_ == FontNameTwice && k == 1 ? 0 : k) + item +
+                     " Compressed=" + std::to_string(fonts_[k] != 0) + item +
+                     " Size=" + std::to_string((vexatest::DataBytes(kOriginals[fonts_[k]]).size() + 1023) / 1024) +
+                     item + " Files=" + (kPieces[fonts_[k]][1] ? "2" : "1");
+            for (int i = 0; i < 2 && kPieces[fonts_[k]][i]; ++i)
+                files += item + " File" + std::to_string(i + 1) + "=" + kPieces[fonts_[k]][i] + item + " Disk" +
+                         std::to_string(i + 1) + "=第" + std::to_string(i + 1) + "片";
         }
+        std::string script = "[Fonts]\nFonts=" + std::string(fault_ == CountNotANumber ? "n" : "") +
+                             std::to_string(fonts_.size()) + list + "\n[Font Files]" + files + "\n";
         if (eudc_)
-            script += "[TTEs]\nFonts=1\nFont1=外字\n[TTE Files]\n外字 Files=1\n外字 File1=" + EudcName() +
-                      "\n外字 Disk1=第1片\n外字 Size=400\n外字 AFiles=1\n外字 AFontName1=" + LinkName() +
-                      "\n外字 FontName=" + (fault_ == EudcFontNotInstalled ? "Vexa Nowhere " + tag_ : FontName(0)) +
-                      "\n";
+            script += "[TTEs]\nFonts=1\nFont1=外字\n[TTE Files]\n外字 Files=1\n外字 File1=" + eudcFile_ +
+                      "\n外字 Disk1=第1片\n外字 Size=400\n外字 AFiles=1\n" + "外字 AFontName1=" + FontName(9) +
+                      "\n外字 FontName=" + FontName(fault_ == EudcFontMissing ? 8 : 0);
         if (table_)
             script +=
-                "[Tbls]\nTbls=1\nTbl1=注音\n[Tbls Files]\n注音 Files=1\n注音 File1=PHON.TBL\n注音 Disk1=第1片\n"
+                "\n[Tbls]\nTbls=1\nTbl1=注音\n[Tbls Files]\n注音 Files=1\n注音 File1=PHON.TBL\n注音 Disk1=第1片\n"
                 "注音 IME file=PHON.IME\n注音 DstDir=" +
-                vexatest::ToUtf8(dir_ / "table", 950) + "\n" +
-                (fault_ == TableKeyMissing ? "" : "注音 UserKey=" + TableKey() + "\n");
-        if (misc_)
-            script +=
-                "[Misc]\nItems=1\nItem1=說明\n[Misc Files]\n說明 Files=1\n說明 File1=README.TXT\n"
-                "說明 Disk1=第1片\n說明 DstDir=" +
-                vexatest::ToUtf8(MiscDir(), 950) + "\n";
-        ASSERT_TRUE(vexatest::WriteTextFile(Disc("VEXA95.INI"), script, 950));
+                vexatest::ToUtf8(TableDir(), 950) + (fault_ == TableKeyMissing ? "" : "\n注音 UserKey=" + TableKey());
+        ASSERT_TRUE(vexatest::WriteTextFile(dir_ / "VEXA95.INI", script + "\n", 950));
 
-        std::string plain = Original(0);
-        if (fault_ == FontCutInHalf) vexatest::WriteBytes(Disc("HVMONO.TTF"), plain.substr(0, plain.size() / 2));
-        if (fault_ == TableTagChanged)
-            vexatest::WriteBytes(Disc("HVMONO.TTF"), plain.replace(plain.find("loca"), 4, "LOCA"));
-        if (fault_ == CompressedByteChanged) ASSERT_TRUE(vexatest::FlipLiteral(Disc("HVMING.TT_")));
+        std::string plain = vexatest::DataBytes(kOriginals[0]);
+        if (fault_ == FontCut) vexatest::WriteBytes(dir_ / "HVMONO.TTF", plain.substr(0, plain.size() / 2));
+        if (fault_ == TagChanged)
+            vexatest::WriteBytes(dir_ / "HVMONO.TTF", plain.replace(plain.find("loca"), 4, "LOCA"));
+        if (fault_ == ByteChanged) ASSERT_TRUE(vexatest::FlipLiteral(dir_ / "HVMING.TT_"));
     }
 
-    // The checker's errors and warnings together; its lines in *lines.
-    int Check(std::string* lines) {
+    // The checker's errors and warnings together, its lines in *lines.
+    int Check(std::string* lines) const {
         vexacheck::DiscTree tree;
         std::string why;
-        if (!tree.Read(Disc("").c_str(), &why)) return -1;
         vexacheck::Report report;
-        vexacheck::CheckInstallScripts(tree, report);
+        if (tree.Read(dir_.path().c_str(), &why)) vexacheck::CheckInstallScripts(tree, report);
         for (const std::string& line : report.Lines("the disc")) *lines += line + "\n";
         return report.errors() + report.warnings();
     }
 
     // Tarsik.exe /S over the same files, the fonts into a folder of their
     // own: what did not install whole, with the log; empty when all did.
-    std::string Install() {
-        std::string fonts = dir_.MakeDir("fonts"), log = dir_ / "tarsik.log", missing;
+    std::string Install() const {
+        vexatest::ScratchDir out;
+        std::string fonts = out.MakeDir("fonts"), log = out / "tarsik.log", missing;
         vexatest::ChildProcess installer;
-        std::string command = "\"" + Disc("Tarsik.exe") + "\" /S \"/D=" + fonts + "\" \"/LOG=" + log + "\"";
-        if (!installer.Start(vexatest::Widen(command, CP_ACP), vexatest::Widen(dir_.path(), CP_ACP))) return "no start";
+        std::string command = "\"" + (dir_ / "Tarsik.exe") + "\" /S \"/D=" + fonts + "\" \"/LOG=" + log + "\"";
+        if (!installer.Start(vexatest::Widen(command, CP_ACP), vexatest::Widen(out.path(), CP_ACP))) return "no start";
         std::optional<DWORD> code = installer.WaitForExit(60000);
-        if (code != 0u) missing += "exit code " + (code ? std::to_string(*code) : std::string("none")) + "\n";
+        if (code != 0u) missing += "exit code " + std::to_string(code.value_or(-1)) + "\n";
         for (size_t k = 0; k < fonts_.size(); ++k) {
-            std::string installed, path = fonts + "\\" + kFonts[fonts_[k]].pieces[0];
-            if (!vexatest::ReadBytes(path, &installed) || installed != Original(fonts_[k]))
+            std::string installed, path = fonts + "\\" + kPieces[fonts_[k]][0];
+            if (!vexatest::ReadBytes(path, &installed) || installed != vexatest::DataBytes(kOriginals[fonts_[k]]))
                 missing += path + ": not the author's font\n";
             for (const char* key : kFontsKeys)
                 if (RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, key, FontName(k)) != path)
                     missing += FontName(k) + " not under " + key + "\n";
         }
-        if (eudc_ && RegistryRedirect::ValueOrMissing(HKEY_CURRENT_USER, "EUDC\\950", LinkName()) != eudcPath_)
+        if (eudc_ && RegistryRedirect::ValueOrMissing(HKEY_CURRENT_USER, "EUDC\\950", FontName(9)) != eudcPath_)
             missing += "no EUDC link\n";
         if (table_ && RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, TableKey(), "IME file") != "PHON.IME")
             missing += "no table key\n";
-        if (misc_ && !vexatest::FileExists(MiscDir() + "\\README.TXT")) missing += "no Misc file\n";
-        std::string logged;
-        vexatest::ReadBytes(log, &logged);
-        return missing.empty() ? missing : missing + "the log:\n" + logged;
+        return missing.empty() ? missing : missing + "the log:\n" + vexatest::FileBytes(log);
     }
 
 private:
-    static std::string Nth(size_t k) { return std::to_string(k + 1); }
-    std::string Disc(const std::string& name) const { return dir_ / ("disc\\" + name); }
-    std::string FontName(size_t k) const { return "Vexa Differential " + tag_ + " " + Nth(k); }
-    std::string EudcName() const { return "VD" + tag_ + ".TTE"; }
-    std::string LinkName() const { return "Vexa Differential Link " + tag_; }
+    // Names of this disc's own: 9 is the EUDC link's, 8 a font nobody installs.
+    std::string FontName(size_t k) const { return "Vexa Differential " + tag_ + " " + std::to_string(k + 1); }
     std::string TableKey() const { return "Software\\VexaTest\\Differential " + tag_; }
-    std::string MiscDir() const { return dir_ / (fault_ == DestinationTooDeep ? "deep\\er\\still" : "misc"); }
+    std::string TableDir() const { return dir_ / (fault_ == DestinationTooDeep ? "deep\\er\\still" : "table"); }
 
-    static inline int serial_ = 0;
     Fault fault_;
-    std::string tag_, eudcPath_;
+    std::string tag_, eudcFile_, eudcPath_;
     vexatest::ScratchDir dir_;
     std::vector<int> fonts_;
-    bool eudc_, table_, misc_;
+    bool eudc_, table_;
 };
 
 TEST(DifferentialRun, WhatTheCheckerCallsCleanInstallsWhole) {

@@ -76,11 +76,6 @@ struct BrokenDisc {
     int faults = -1;                 // errors and warnings together, when it matters
 };
 
-// An EUDC item that belongs to the first font, its file a font of its own.
-const char kEudcItem[] =
-    "[TTEs]\nFonts=1\nFont1=等寬外字\n[TTE Files]\n等寬外字 Size=336\n等寬外字 Files=1\n"
-    "等寬外字 FontName=Halvex Mono (TrueType)\n等寬外字 AFiles=1\n等寬外字 AFontName1=Halvex Mono\n"
-    "等寬外字 File1=HVMONO.TTE\n等寬外字 Disk1=第一片\n";
 
 const BrokenDisc kDiscs[] = {
     {"the sample disc",
@@ -157,8 +152,7 @@ const BrokenDisc kDiscs[] = {
                     "漢維等寬體二 File1=HVMONO.TTF\r\n漢維等寬體二 Disk1=第一片\r\n漢維等寬體二 Size=336\r\n");
      },
      1,
-     {"warning: Fonts\\VEXA95.INI [Font Files] 漢維等寬體二 File1: writes *\\HVMONO.TTF, as 漢維等寬體 ([Fonts] Font1) "
-      "does, with the same bytes: nothing is lost, but the file is written twice"},
+     {"warning: * 漢維等寬體二 File1: writes *\\HVMONO.TTF, as 漢維等寬體 ([Fonts] Font1) does, with the same bytes*"},
      1},
     {"two items writing one file with other bytes",
      [](const std::string& disc) {
@@ -168,45 +162,38 @@ const BrokenDisc kDiscs[] = {
                      "等寬加長 DstDir=FONTS\n等寬加長 AddWindowsDir=1\n");
      },
      2,
-     {"error: Fonts\\VEXA95.INI [Font Files] 漢維等寬體 File1: writes *\\FONTS\\HVMONO.TTF, as 等寬加長 ([Misc] Item1) "
-      "does, with other bytes: the later one replaces it"},
+     {"error: * 漢維等寬體 File1: writes *\\FONTS\\HVMONO.TTF, as 等寬加長 ([Misc] Item1) does, with other bytes*"},
      1},
     {"a font cut to half its length",
      [](const std::string& disc) { Cut(disc + "\\Fonts\\HVMONO.TTF", 343140 / 2); },
      2,
-     {"error: Fonts\\VEXA95.INI [Font Files] 漢維等寬體 File1: 171570 bytes, a TrueType font of 18 tables, damaged: "
-      "table '*' (bytes * to *) ends past the end of the file (171570 bytes): the file is cut short: the installer "
-      "would register it as it is"}},
+     {"error: * 漢維等寬體 File1: 171570 bytes, a TrueType font of 18 tables, damaged: table '*' (bytes * to *) ends "
+      "past the end of the file (171570 bytes): the file is cut short: the installer would register it as it is"}},
     {"one byte changed inside a compressed font",
      [](const std::string& disc) { ASSERT_TRUE(vexatest::FlipLiteral(disc + "\\Fonts\\HVMING.TT_")); },
      2,
-     {"error: Fonts\\VEXA95.INI [Font Files] 漢維明體 File1: expanded: 380660 bytes, the length its header gives, a "
-      "TrueType font of 20 tables, damaged: table '*' does not add up to its checksum (0x* in the directory, 0x* in "
-      "its bytes): the table is damaged: the installer would register it as it is"},
+     {"error: * 漢維明體 File1: expanded: 380660 bytes, *, damaged: table '*' does not add up to its checksum*"},
      1},
     {"a table's tag changed in a font",
      [](const std::string& disc) { EditBytes(disc + "\\Fonts\\HVMONO.TTF", "glyf", "glyF"); },
      2,
-     {"error: Fonts\\VEXA95.INI [Font Files] 漢維等寬體 File1: 343140 bytes, a TrueType font of 18 tables, damaged: the "
-      "font does not add up to the checksum its 'head' table records (0x* there, 0x* in the file): its header or "
-      "table directory has changed: *"},
+     {"error: * 漢維等寬體 File1: 343140 bytes, *, damaged: the font does not add up to the checksum its 'head' *"},
      1},
     {"a TrueType font marked as one of PostScript outlines",
      [](const std::string& disc) { EditBytes(disc + "\\Fonts\\HVMONO.TTF", std::string("\0\1\0\0", 4), "OTTO"); },
      2,
-     {"error: * 漢維等寬體 File1: 343140 bytes, an OpenType font of 18 tables, damaged: it is marked an OpenType font "
-      "of PostScript outlines ('OTTO'), but has no 'CFF ' table: *"},
+     {"error: * 漢維等寬體 File1: *, an OpenType font of 18 tables, damaged: it is marked an OpenType font of *"},
      1},
     {"an EUDC font for a font the script does not install",
      [](const std::string& disc) {
          CopyFileA((disc + "\\Fonts\\HVMONO.TTF").c_str(), (disc + "\\Fonts\\HVMONO.TTE").c_str(), FALSE);
-         AddToScript(disc, kEudcItem);
-         EditScript(disc, "等寬外字 FontName=Halvex Mono (TrueType)", "等寬外字 FontName=Halvex Mono Bold (TrueType)");
+         AddToScript(disc,
+                     "[TTEs]\nFonts=1\nFont1=等寬外字\n[TTE Files]\n等寬外字 Size=336\n等寬外字 Files=1\n等寬外字 "
+                     "FontName=Halvex Mono Bold (TrueType)\n等寬外字 AFiles=1\n等寬外字 AFontName1=Halvex Mono\n"
+                     "等寬外字 File1=HVMONO.TTE\n等寬外字 Disk1=第一片\n");
      },
      1,
-     {"warning: Fonts\\VEXA95.INI [TTE Files] 等寬外字 FontName: \"Halvex Mono Bold (TrueType)\" is registered by no "
-      "Fonts item of this script: the installer links the end-user characters only on a machine that has that font "
-      "already, and elsewhere shows \"等寬外字 所對應的字形沒有安裝，請先安裝Sorvel字形!\""},
+     {"warning: * [TTE Files] 等寬外字 FontName: \"Halvex Mono Bold (TrueType)\" is registered by no Fonts item*"},
      1},
     {"tables without a usable key",
      [](const std::string& disc) {
@@ -217,11 +204,8 @@ const BrokenDisc kDiscs[] = {
                      "倉頡 AddWindowsDir=1\n倉頡 UserKey=\\Software\\Vexa\\倉頡\n");
      },
      2,
-     {"error: Fonts\\VEXA95.INI [Tbls Files] 注音 UserKey: empty or missing: the installer copies the table, then "
-      "shows \"Can't Create Key \" and the input method is not registered",
-      "error: Fonts\\VEXA95.INI [Tbls Files] 倉頡 UserKey: begins with a backslash, which no key below "
-      "HKEY_LOCAL_MACHINE does: the installer copies the table, then shows \"Can't Create Key \\Software\\Vexa\\倉頡\" "
-      "and the input method is not registered"},
+     {"error: * [Tbls Files] 注音 UserKey: empty or missing: the installer copies the table, then shows \"Can't*",
+      "error: * [Tbls Files] 倉頡 UserKey: begins with a backslash, *\"Can't Create Key \\Software\\Vexa\\倉頡\"*"},
      2},
     {"a destination two folders deep that is not there",
      [](const std::string& disc) {
@@ -231,36 +215,31 @@ const BrokenDisc kDiscs[] = {
                      "說明 Disk1=第一片\n說明 DstDir=C:\\VEXA 說明\\許\\功\n");
      },
      2,
-     {"error: Fonts\\VEXA95.INI [Misc Files] 說明 DstDir: C:\\VEXA 說明\\許\\功: C:\\VEXA 說明 and C:\\VEXA 說明\\許 are "
-      "not there, and the installer makes only the last folder of a destination: it shows message 12 \"無法建立檔案 "
-      "C:\\VEXA 說明\\許\\功\\README.TXT !\""},
+     {"error: * [Misc Files] 說明 DstDir: C:\\VEXA 說明\\許\\功: C:\\VEXA 說明 and C:\\VEXA 說明\\許 are not there, and "
+      "the installer makes only the last folder of a destination: it shows message 12 *\\功\\README.TXT !\""},
      1},
     {"two fonts of one font name",
      [](const std::string& disc) {
          EditScript(disc, "漢維黑體 FontName=Halvex Hei (TrueType)", "漢維黑體 FontName=HALVEX MING (TrueType)");
      },
      2,
-     {"error: Fonts\\VEXA95.INI [Font Files] 漢維黑體 FontName: \"HALVEX MING (TrueType)\" is the FontName of 漢維明體 "
-      "([Fonts] Font2) too: the installer installs that one and never this one (\"漢維黑體的字型名稱與漢維明體相同,不再"
-      "重複安裝!\")"},
+     {"error: * 漢維黑體 FontName: \"HALVEX MING (TrueType)\" is the FontName of 漢維明體 ([Fonts] Font2) too*"},
      1},
     {"an item listed twice",
      [](const std::string& disc) { EditScript(disc, "Fonts=3", "Fonts=4\r\nFont4=漢維等寬體"); },
      2,
-     {"error: Fonts\\VEXA95.INI [Fonts] Font4: 漢維等寬體: listed again: it is Font1 already, and both read the same "
-      "keys of [Font Files]: list each item once"},
+     {"error: Fonts\\VEXA95.INI [Fonts] Font4: 漢維等寬體: listed again: it is Font1 already*"},
      1},
     {"a count that reads as 0",
      [](const std::string& disc) { EditScript(disc, "Fonts=3", "Fonts=three"); },
      2,
-     {"error: Fonts\\VEXA95.INI [Fonts] Fonts: \"three\", which reads as 0, though Font1 is listed: the installer "
-      "installs none of the [Fonts] items",
-      "warning: Fonts\\VEXA95.INI: installs nothing: no item is listed in [Misc], [Fonts], [TTEs] or [Tbls]"},
+     {"error: Fonts\\VEXA95.INI [Fonts] Fonts: \"three\", which reads as 0, though Font1 is listed*",
+      "warning: Fonts\\VEXA95.INI: installs nothing*"},
      2},
     {"an empty script",
      [](const std::string& disc) { vexatest::WriteBytes(disc + "\\Fonts\\VEXA95.INI", ""); },
      1,
-     {"warning: Fonts\\VEXA95.INI: installs nothing: no item is listed in [Misc], [Fonts], [TTEs] or [Tbls]"},
+     {"warning: Fonts\\VEXA95.INI: installs nothing*"},
      1},
     {"a disk label and a font name longer than the installer keeps",
      [](const std::string& disc) {
@@ -269,10 +248,8 @@ const BrokenDisc kDiscs[] = {
                     "漢維明體 FontName=Halvex Ming Extra Condensed Ultra Light Italic Small Caps Display (TrueType)");
      },
      1,
-     {"warning: Fonts\\VEXA95.INI [Font Files] 漢維黑體 Disk2: 46 bytes, longer than the 39 the installer keeps: it is "
-      "cut to \"第二片：漢維黑體的後半，在光碟中的資料\"",
-      "warning: Fonts\\VEXA95.INI [Font Files] 漢維明體 FontName: 76 bytes, longer than the 71 the installer keeps: it "
-      "is cut to \"Halvex Ming Extra Condensed Ultra Light Italic Small Caps Display (True\""},
+     {"warning: * 漢維黑體 Disk2: 46 bytes, longer than the 39 the installer keeps: it is cut to \"第二片：漢維黑體的後半，在光碟中的資料\"",
+      "warning: * 漢維明體 FontName: 76 bytes, *: it is cut to \"Halvex Ming * Small Caps Display (True\""},
      2},
     {"a product named for Apps & features",
      [](const std::string& disc) {
@@ -281,16 +258,13 @@ const BrokenDisc kDiscs[] = {
                      "Version=2.1\nPublisher=Vexa 字型\n");
      },
      1,
-     {"ok: Fonts\\VEXA95.INI [Product]: \"漢維字型集 Halvex Type Collection for Traditional Chinese Windows 95 an\" "
-      "version \"2.1\" by \"Vexa 字型\": the product as Apps & features lists it",
-      "warning: Fonts\\VEXA95.INI [Product] Name: 75 bytes, longer than the 71 the installer keeps: it is cut to "
-      "\"漢維字型集 Halvex Type Collection for Traditional Chinese Windows 95 an\""},
+     {"ok: * [Product]: \"漢維字型集 * Windows 95 an\" version \"2.1\" by \"Vexa 字型\": the product as Apps & features *",
+      "warning: * [Product] Name: 75 bytes, longer than the 71 the installer keeps: it is cut to \"漢維字型集 *95 an\""},
      1},
     {"a product without a name",
      [](const std::string& disc) { AddToScript(disc, "[Product]\nVersion=2.1\n"); },
      1,
-     {"warning: Fonts\\VEXA95.INI [Product] Name: missing, though [Product] gives a Version: Apps & features names the "
-      "product by its Name"},
+     {"warning: Fonts\\VEXA95.INI [Product] Name: missing, though [Product] gives a Version*"},
      1},
     {"a script the installer refuses",
      [](const std::string& disc) { EditScript(disc, "漢維黑體 Files=2", "漢維黑體 Files=0"); },
