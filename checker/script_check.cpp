@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "disc_tree.h"
+#include "font_check.h"
 #include "report.h"
 
 // The installer's engine: its loader, its session and its transfer.
@@ -121,6 +123,7 @@ struct Category {
     Kind kind;
     const char* list;
     const char* detail;
+    const char* countKey;
     const char* nameKey;
     const InstallItem* items;
     int count;
@@ -194,25 +197,6 @@ LONGLONG FileSize(const std::string& path) {
     return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// The font's kind from its sfnt header, or empty when the file is none.
-std::string FontKind(const std::string& path, LONGLONG size) {
-    unsigned char head[12] = {};
-    DWORD read = 0;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    BOOL ok = ReadFile(file, head, sizeof head, &read, nullptr);
-    CloseHandle(file);
-    if (!ok || read < sizeof head) return {};
-    auto is = [&](const char* tag) { return std::equal(tag, tag + 4, reinterpret_cast<const char*>(head)); };
-    if (is("ttcf")) return "a TrueType font collection";
-    const char* kind = nullptr;
-    if (is("true") || (head[0] == 0 && head[1] == 1 && head[2] == 0 && head[3] == 0)) kind = "a TrueType font";
-    if (is("OTTO")) kind = "an OpenType font";
-    int tables = head[4] << 8 | head[5];
-    if (!kind || tables == 0 || 12 + 16LL * tables > size) return {};
-    return std::string(kind) + " of " + std::to_string(tables) + " tables";
-}
-
 std::string Hex(const std::string& path) {
     unsigned char head[4] = {};
     DWORD read = 0;
@@ -226,10 +210,70 @@ std::string Hex(const std::string& path) {
     return text;
 }
 
+// A key of the loaded script as the file has it, not cut to the field the
+// loader reads it into.
+std::string RawValue(const char* section, const std::string& key) {
+    std::vector<char> value(4096);
+    GetPrivateProfileStringA(section, key.c_str(), "", value.data(), static_cast<DWORD>(value.size()),
+                             g_installScript.scriptPath);
+    return value.data();
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folders of an absolute path that are not there on this machine, the
+// outermost first ("C:\VEXA", "C:\VEXA\VIEWER"); a drive's root is named
+// "C:\". A relative path is not looked at: where it lands depends on the
+// installer's current folder.
+std::vector<std::string> MissingFolders(const char* directory) {
+    std::vector<std::string> missing;
+    bool network = directory[0] == '\\' && directory[1] == '\\';
+    if (!HasDriveLetter(directory) && !network) return missing;
+    std::string path = directory;
+    while (true) {
+        if (EndsWithBackslash(path.c_str()) && path.size() > 3) path.pop_back();
+        if (path.size() == 2 && path[1] == ':') path += '\\';
+        if (IsFolder(path)) break;
+        missing.push_back(path);
+        const char* last = LastBackslash(path.c_str());
+        if (!last || path.size() <= 3 || (network && last - path.c_str() < 2)) break;
+        path.resize(static_cast<size_t>(last - path.c_str()));
+    }
+    std::reverse(missing.begin(), missing.end());
+    return missing;
+}
+
+// Expanded files kept in the scratch folder until the end of the run, for
+// items that write the same destination; removed before the folder.
+class KeptFiles {
+public:
+    KeptFiles() = default;
+    ~KeptFiles() {
+        for (const std::string& path : paths_) DeleteFileA(path.c_str());
+    }
+    KeptFiles(const KeptFiles&) = delete;
+    KeptFiles& operator=(const KeptFiles&) = delete;
+    // Moves a file under a name of its own in `folder`; its new path, or
+    // empty when it could not be moved.
+    std::string Keep(const std::string& path, const std::string& folder) {
+        std::string kept = folder + "\\kept-" + std::to_string(paths_.size());
+        if (!MoveFileA(path.c_str(), kept.c_str())) return {};
+        paths_.push_back(kept);
+        return kept;
+    }
+
+private:
+    std::vector<std::string> paths_;
+};
+
 // One destination file, for the check that no two groups write the same.
 struct Destination {
     std::string path;
     std::string item;  // "漢維等寬體 ([Fonts] Font1)"
+    std::string kept;  // its expanded copy, when another item writes there too
 };
 
 class ScriptChecker {
@@ -241,12 +285,20 @@ public:
 
 private:
     bool Load();
+    void CheckLists(const std::vector<Category>& categories);
+    void CheckProduct();
+    void CheckKept(const std::string& place, const char* section, const std::string& key, const char* kept,
+                   int capacity);
     void CheckItem(const Category& category, int n, const InstallItem& item);
+    void CheckTexts(const Category& category, const InstallItem& item, const std::string& name);
+    void CheckFontName(const Category& category, const InstallItem& item, const std::string& name);
+    void CheckMachine(const Category& category, const InstallItem& item, const std::string& name);
     bool CheckPieces(const Category& category, const InstallItem& item, const std::string& name);
     void CheckHeader(const Category& category, const InstallItem& item, const std::string& name);
     void CheckContents(const Category& category, const InstallItem& item, const std::string& name);
     void CheckDestination(const Category& category, int n, const InstallItem& item, const std::string& name);
     std::string Place(const Category& category, const std::string& name, const char* key, int n = 0) const;
+    std::string DestinationOf(const Category& category, const InstallItem& item) const;
 
     const DiscTree& tree_;
     Report& report_;
@@ -254,7 +306,10 @@ private:
     std::string file_;    // the script, relative, in UTF-8
     CheckerUi ui_;
     ScratchFolder scratch_;
+    KeptFiles keptFiles_;               // inside scratch_, so gone before it
     std::vector<Location> firstPiece_;  // where the current group's first piece lies
+    std::vector<std::string> planned_;  // every item's destination, for those that share one
+    std::string kept_;                  // the current item's expanded copy, when kept
     std::vector<Destination> destinations_;
 };
 
@@ -289,6 +344,14 @@ bool ScriptChecker::Load() {
     return false;
 }
 
+// The earlier n of the list that names the same item (the same keys of the
+// detail section), or 0.
+int EarlierListing(const Category& category, int n) {
+    for (int k = 1; k < n; ++k)
+        if (lstrcmpiA(category.items[k - 1].name, category.items[n - 1].name) == 0) return k;
+    return 0;
+}
+
 void ScriptChecker::Run() {
     EngineHooks hooks(&ui_);
     if (!Load()) return;
@@ -298,23 +361,100 @@ void ScriptChecker::Run() {
                    "): " + std::to_string(s.miscItemCount) + " Misc, " + std::to_string(s.fontItemCount) + " Fonts, " +
                    std::to_string(s.eudcItemCount) + " TTEs, " + std::to_string(s.tableItemCount) + " Tbls items; " +
                    std::to_string(s.piecesUsed) + (s.piecesUsed == 1 ? " piece" : " pieces"));
+    const std::vector<Category> categories = {
+        {Kind::Misc, "Misc", "Misc Files", "Items", "Item", s.miscItems, s.miscItemCount},
+        {Kind::Fonts, "Fonts", "Font Files", "Fonts", "Font", s.fontItems, s.fontItemCount},
+        {Kind::Eudc, "TTEs", "TTE Files", "Fonts", "Font", s.eudcItems, s.eudcItemCount},
+        {Kind::Table, "Tbls", "Tbls Files", "Tbls", "Tbl", s.tableItems, s.tableItemCount},
+    };
+    CheckLists(categories);
+    CheckProduct();
     if (scratch_.path().empty()) {
         report_.Error(file_, "", "no scratch folder for the expanded files: the files were not checked");
         return;
     }
     InitInstallSession(s);
-    const Category categories[] = {
-        {Kind::Misc, "Misc", "Misc Files", "Item", s.miscItems, s.miscItemCount},
-        {Kind::Fonts, "Fonts", "Font Files", "Font", s.fontItems, s.fontItemCount},
-        {Kind::Eudc, "TTEs", "TTE Files", "Font", s.eudcItems, s.eudcItemCount},
-        {Kind::Table, "Tbls", "Tbls Files", "Tbl", s.tableItems, s.tableItemCount},
-    };
+    for (const Category& category : categories)
+        for (int n = 1; n <= category.count; ++n)
+            if (!EarlierListing(category, n)) planned_.push_back(DestinationOf(category, category.items[n - 1]));
     for (const Category& category : categories)
         for (int n = 1; n <= category.count; ++n) CheckItem(category, n, category.items[n - 1]);
 }
 
+// A count that reads as 0 hides every item listed under it; a script with
+// nothing listed at all installs nothing.
+void ScriptChecker::CheckLists(const std::vector<Category>& categories) {
+    int items = 0;
+    for (const Category& category : categories) {
+        items += category.count;
+        std::string first = std::string(category.nameKey) + "1";
+        if (category.count != 0 || RawValue(category.list, first).empty()) continue;
+        std::string count = RawValue(category.list, category.countKey);
+        report_.Error(file_, std::string("[") + category.list + "] " + category.countKey,
+                      (count.empty() ? std::string("empty or missing") : "\"" + Utf8FromAnsi(count) + "\"") +
+                          ", which reads as 0, though " + first + " is listed: the installer installs none of the [" +
+                          category.list + "] items");
+    }
+    if (items == 0)
+        report_.Warning(file_, "", "installs nothing: no item is listed in [Misc], [Fonts], [TTEs] or [Tbls]");
+}
+
+// A value longer than its field is cut by the loader: the installer works
+// with what is left.
+void ScriptChecker::CheckKept(const std::string& place, const char* section, const std::string& key, const char* kept,
+                              int capacity) {
+    std::string value = RawValue(section, key);
+    if (value.size() <= std::strlen(kept)) return;
+    report_.Warning(file_, place,
+                    std::to_string(value.size()) + " bytes, longer than the " + std::to_string(capacity - 1) +
+                        " the installer keeps: it is cut to \"" + Utf8FromAnsi(kept) + "\"");
+}
+
+// [Product]: the name, version and publisher the installer gives its entry
+// in Apps & features.
+void ScriptChecker::CheckProduct() {
+    const InstallScript& s = g_installScript;
+    const struct {
+        const char* key;
+        const char* kept;
+    } values[] = {{"Name", s.productName}, {"Version", s.productVersion}, {"Publisher", s.productPublisher}};
+    for (const auto& value : values)
+        CheckKept(std::string("[Product] ") + value.key, "Product", value.key, value.kept, kNameCapacity);
+    std::string version = Utf8FromAnsi(s.productVersion), publisher = Utf8FromAnsi(s.productPublisher);
+    if (s.productName[0] == '\0') {
+        if (version.empty() && publisher.empty()) return;
+        std::string given = !version.empty() && !publisher.empty() ? "a Version and a Publisher"
+                            : !version.empty()                     ? "a Version"
+                                                                   : "a Publisher";
+        report_.Warning(file_, "[Product] Name",
+                        "missing, though [Product] gives " + given + ": Apps & features names the product by its Name");
+        return;
+    }
+    std::string what = "\"" + Utf8FromAnsi(s.productName) + "\"";
+    if (!version.empty()) what += " version \"" + version + "\"";
+    if (!publisher.empty()) what += " by \"" + publisher + "\"";
+    report_.Ok(file_, "[Product]", what + ": the product as Apps & features lists it");
+}
+
+std::string ScriptChecker::DestinationOf(const Category& category, const InstallItem& item) const {
+    const InstallScript& s = g_installScript;
+    const char* folder = category.kind == Kind::Fonts  ? s.fontsDir
+                         : category.kind == Kind::Eudc ? s.windowsDir
+                                                       : item.destDir;
+    char path[kPathCapacity];
+    JoinPath(path, sizeof path, folder, s.pieces[item.files.firstPiece].fileName);
+    return path;
+}
+
 void ScriptChecker::CheckItem(const Category& category, int n, const InstallItem& item) {
     std::string name = Utf8FromAnsi(item.name);
+    std::string listing = std::string("[") + category.list + "] " + category.nameKey + std::to_string(n);
+    if (int earlier = EarlierListing(category, n)) {
+        report_.Error(file_, listing,
+                      name + ": listed again: it is " + category.nameKey + std::to_string(earlier) +
+                          " already, and both read the same keys of [" + category.detail + "]: list each item once");
+        return;
+    }
     const FileGroup& group = item.files;
     std::string what = name + ": " + std::to_string(group.pieceCount) + (group.pieceCount == 1 ? " piece" : " pieces") +
                        (group.compressed ? ", compressed" : "");
@@ -335,12 +475,82 @@ void ScriptChecker::CheckItem(const Category& category, int n, const InstallItem
         what += ", entered in the Program Manager group \"" + Utf8FromAnsi(item.group) + "\"";
     if (category.kind == Kind::Table && item.userKey[0])
         what += ", registered under HKEY_LOCAL_MACHINE\\" + Utf8FromAnsi(item.userKey);
-    report_.Ok(file_, std::string("[") + category.list + "] " + category.nameKey + std::to_string(n), what);
+    report_.Ok(file_, listing, what);
 
+    CheckTexts(category, item, name);
+    CheckFontName(category, item, name);
+    CheckMachine(category, item, name);
+    kept_.clear();
+    if (CheckPieces(category, item, name)) {
+        CheckHeader(category, item, name);
+        CheckContents(category, item, name);
+    }
     CheckDestination(category, n, item, name);
-    if (!CheckPieces(category, item, name)) return;
-    CheckHeader(category, item, name);
-    CheckContents(category, item, name);
+}
+
+// The texts the loader cuts to their fields.
+void ScriptChecker::CheckTexts(const Category& category, const InstallItem& item, const std::string& name) {
+    const InstallScript& s = g_installScript;
+    std::string key = item.name;
+    if (category.kind == Kind::Fonts || category.kind == Kind::Eudc)
+        CheckKept(Place(category, name, "FontName"), category.detail, key + " FontName", item.fontName, kNameCapacity);
+    if (category.kind == Kind::Table)
+        CheckKept(Place(category, name, "UserKey"), category.detail, key + " UserKey", item.userKey, kNameCapacity);
+    for (int i = 0; i < item.files.pieceCount; ++i)
+        CheckKept(Place(category, name, "Disk", i + 1), category.detail, key + " Disk" + std::to_string(i + 1),
+                  s.pieces[item.files.firstPiece + i].diskLabel, kDiskLabelCapacity);
+}
+
+// A Fonts item whose FontName an earlier one registers is never installed;
+// a TTEs item needs its FontName registered by the time it is installed.
+void ScriptChecker::CheckFontName(const Category& category, const InstallItem& item, const std::string& name) {
+    const InstallScript& s = g_installScript;
+    std::string fontName = "\"" + Utf8FromAnsi(item.fontName) + "\"";
+    if (category.kind == Kind::Fonts) {
+        for (int k = 0; &s.fontItems[k] != &item; ++k) {
+            if (lstrcmpiA(s.fontItems[k].fontName, item.fontName) != 0) continue;
+            std::string other = Utf8FromAnsi(s.fontItems[k].name);
+            report_.Error(file_, Place(category, name, "FontName"),
+                          fontName + " is the FontName of " + other + " ([Fonts] Font" + std::to_string(k + 1) +
+                              ") too: the installer installs that one and never this one (\"" + name + "的字型名稱與" +
+                              other + "相同,不再重複安裝!\")");
+            return;
+        }
+    }
+    if (category.kind == Kind::Eudc) {
+        for (int k = 0; k < s.fontItemCount; ++k)
+            if (lstrcmpiA(s.fontItems[k].fontName, item.fontName) == 0) return;
+        report_.Warning(file_, Place(category, name, "FontName"),
+                        fontName +
+                            " is registered by no Fonts item of this script: the installer links the end-user "
+                            "characters only on a machine that has that font already, and elsewhere shows \"" +
+                            name + " 所對應的字形沒有安裝，請先安裝Sorvel字形!\"");
+    }
+}
+
+// What an item needs of the machine beyond its file: a destination folder
+// the installer can make (it makes the last folder alone), and for a table
+// a key below HKEY_LOCAL_MACHINE it can create.
+void ScriptChecker::CheckMachine(const Category& category, const InstallItem& item, const std::string& name) {
+    if (category.kind != Kind::Misc && category.kind != Kind::Table) return;
+    std::vector<std::string> missing = MissingFolders(item.destDir);
+    if (missing.size() > 1) {
+        std::string folders;
+        for (size_t k = 0; k + 1 < missing.size(); ++k)
+            folders += (k == 0 ? "" : k + 2 == missing.size() ? " and " : ", ") + Utf8FromAnsi(missing[k]);
+        report_.Error(file_, Place(category, name, "DstDir"),
+                      Utf8FromAnsi(item.destDir) + ": " + folders + (missing.size() > 2 ? " are" : " is") +
+                          " not there, and the installer makes only the last folder of a destination: it shows " +
+                          Message(IDS_CANNOT_CREATE_FILE, DestinationOf(category, item).c_str()));
+    }
+    if (category.kind != Kind::Table) return;
+    std::string cannot = "the installer copies the table, then shows \"Can't Create Key " + Utf8FromAnsi(item.userKey) +
+                         "\" and the input method is not registered";
+    if (item.userKey[0] == '\0')
+        report_.Error(file_, Place(category, name, "UserKey"), "empty or missing: " + cannot);
+    else if (item.userKey[0] == '\\')
+        report_.Error(file_, Place(category, name, "UserKey"),
+                      "begins with a backslash, which no key below HKEY_LOCAL_MACHINE does: " + cannot);
 }
 
 bool ScriptChecker::CheckPieces(const Category& category, const InstallItem& item, const std::string& name) {
@@ -439,21 +649,32 @@ void ScriptChecker::CheckContents(const Category& category, const InstallItem& i
         return;
     }
     std::string path = destination;
+    // Another item writes the same file: this one's bytes are kept for it.
+    std::string destinationPath = DestinationOf(category, item);
+    bool shared = std::count_if(planned_.begin(), planned_.end(), [&](const std::string& planned) {
+                      return lstrcmpiA(planned.c_str(), destinationPath.c_str()) == 0;
+                  }) > 1;
+    if (shared) kept_ = keptFiles_.Keep(path, scratch_.path());
+    if (!kept_.empty()) path = kept_;
     LONGLONG size = FileSize(path);
     std::string what =
         group.compressed ? (joined ? "joined and expanded: " : "expanded: ") : (joined ? "joined: " : "");
     what += std::to_string(size) + " bytes";
     if (group.compressed) what += ", the length its header gives";
     if (category.kind == Kind::Fonts || category.kind == Kind::Eudc) {
-        std::string font = FontKind(path, size);
-        if (font.empty()) {
+        FontFileCheck font = CheckFontFile(path);
+        if (font.kind.empty() || !font.fault.empty()) {
             report_.Error(file_, place,
-                          what + ", and not a TrueType or OpenType font (it begins " + Hex(path) +
-                              "): the installer would register it as one");
-            DeleteFileA(path.c_str());
+                          font.kind.empty() && font.fault.empty()
+                              ? what + ", and not a TrueType or OpenType font (it begins " + Hex(path) +
+                                    "): the installer would register it as one"
+                          : font.kind.empty() ? what + ", not checked as a font: " + font.fault
+                                              : what + ", " + font.kind + ", damaged: " + font.fault +
+                                                    ": the installer would register it as it is");
+            if (kept_.empty()) DeleteFileA(path.c_str());
             return;
         }
-        what += ", " + font;
+        what += ", " + font.kind;
         LONGLONG kilobytes = (size + 1023) / 1024;
         if (item.size < kilobytes) {
             report_.Warning(file_, Place(category, name, "Size"),
@@ -462,26 +683,29 @@ void ScriptChecker::CheckContents(const Category& category, const InstallItem& i
                                 " bytes) the file takes: the free-space check would pass a disk that is too full");
         }
     }
-    DeleteFileA(path.c_str());
+    if (kept_.empty()) DeleteFileA(path.c_str());
     report_.Ok(file_, place, what);
 }
 
+// Two items that write one file: the later one's bytes replace the earlier
+// one's. The same bytes lose nothing.
 void ScriptChecker::CheckDestination(const Category& category, int n, const InstallItem& item,
                                      const std::string& name) {
-    const InstallScript& s = g_installScript;
-    const char* folder = category.kind == Kind::Fonts  ? s.fontsDir
-                         : category.kind == Kind::Eudc ? s.windowsDir
-                                                       : item.destDir;
-    char path[kPathCapacity];
-    JoinPath(path, sizeof path, folder, s.pieces[item.files.firstPiece].fileName);
+    std::string path = DestinationOf(category, item);
     std::string self = name + " ([" + category.list + "] " + category.nameKey + std::to_string(n) + ")";
     for (const Destination& earlier : destinations_) {
-        if (lstrcmpiA(earlier.path.c_str(), path) != 0) continue;
-        report_.Error(file_, Place(category, name, "File", 1),
-                      "writes " + Utf8FromAnsi(path) + ", as " + earlier.item + " does: the later one replaces it");
+        if (lstrcmpiA(earlier.path.c_str(), path.c_str()) != 0) continue;
+        std::string writes = "writes " + Utf8FromAnsi(path) + ", as " + earlier.item + " does";
+        bool compared = !kept_.empty() && !earlier.kept.empty();
+        if (compared && SameBytes(kept_, earlier.kept))
+            report_.Warning(file_, Place(category, name, "File", 1),
+                            writes + ", with the same bytes: nothing is lost, but the file is written twice");
+        else
+            report_.Error(file_, Place(category, name, "File", 1),
+                          writes + (compared ? ", with other bytes" : "") + ": the later one replaces it");
         break;
     }
-    destinations_.push_back({path, self});
+    destinations_.push_back({path, self, kept_});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "disc_check.h"
+#include "planted_faults.h"
 #include "scratch_dir.h"
 #include "text_files.h"
 
@@ -52,6 +53,14 @@ void Cut(const std::string& path, size_t keep) {
     ASSERT_TRUE(vexatest::WriteBytes(path, vexatest::FileBytes(path).substr(0, keep)));
 }
 
+// Lines (UTF-8) added at the end of the install script, in Big5.
+void AddToScript(const std::string& disc, const std::string& lines) {
+    std::string bytes = vexatest::FileBytes(disc + "\\Fonts\\VEXA95.INI");
+    std::string added;
+    for (char c : vexatest::FromUtf8(lines, 950)) added += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    ASSERT_TRUE(vexatest::WriteBytes(disc + "\\Fonts\\VEXA95.INI", bytes + "\r\n" + added));
+}
+
 // '*' stands for any run of characters.
 bool Matches(const char* pattern, const char* text) {
     if (*pattern == '\0') return *text == '\0';
@@ -64,7 +73,9 @@ struct BrokenDisc {
     std::function<void(const std::string& disc)> change;
     int exitStatus;
     std::vector<const char*> lines;  // each matches one line of the report
+    int faults = -1;                 // errors and warnings together, when it matters
 };
+
 
 const BrokenDisc kDiscs[] = {
     {"the sample disc",
@@ -133,16 +144,128 @@ const BrokenDisc kDiscs[] = {
      1,
      {"warning: Fonts\\VEXA95.INI [Font Files] 漢維黑體 Size: 100 KB is less than the * KB (* bytes) the file takes: "
       "the free-space check would pass a disk that is too full"}},
-    {"two items writing one file",
+    {"two items writing one file with the same bytes",
      [](const std::string& disc) {
          EditScript(disc, "Fonts=3", "Fonts=4\r\nFont4=漢維等寬體二");
          EditScript(disc, "[Font Files]",
                     "[Font Files]\r\n漢維等寬體二 Files=1\r\n漢維等寬體二 FontName=Halvex Mono Two (TrueType)\r\n"
-                    "漢維等寬體二 File1=HVMONO.TTF\r\n漢維等寬體二 Disk1=第一片\r\n");
+                    "漢維等寬體二 File1=HVMONO.TTF\r\n漢維等寬體二 Disk1=第一片\r\n漢維等寬體二 Size=336\r\n");
+     },
+     1,
+     {"warning: * 漢維等寬體二 File1: writes *\\HVMONO.TTF, as 漢維等寬體 ([Fonts] Font1) does, with the same bytes*"},
+     1},
+    {"two items writing one file with other bytes",
+     [](const std::string& disc) {
+         AddToScript(disc,
+                     "[Misc]\nItems=1\nItem1=等寬加長\n[Misc Files]\n等寬加長 Files=2\n等寬加長 File1=HVMONO.TTF\n"
+                     "等寬加長 Disk1=第一片\n等寬加長 File2=DISK2\\HVHEI.TT2\n等寬加長 Disk2=第一片\n"
+                     "等寬加長 DstDir=FONTS\n等寬加長 AddWindowsDir=1\n");
      },
      2,
-     {"error: Fonts\\VEXA95.INI [Font Files] 漢維等寬體二 File1: writes *\\HVMONO.TTF, as 漢維等寬體 ([Fonts] Font1) "
-      "does: the later one replaces it"}},
+     {"error: * 漢維等寬體 File1: writes *\\FONTS\\HVMONO.TTF, as 等寬加長 ([Misc] Item1) does, with other bytes*"},
+     1},
+    {"a font cut to half its length",
+     [](const std::string& disc) { Cut(disc + "\\Fonts\\HVMONO.TTF", 343140 / 2); },
+     2,
+     {"error: * 漢維等寬體 File1: 171570 bytes, a TrueType font of 18 tables, damaged: table '*' (bytes * to *) ends "
+      "past the end of the file (171570 bytes): the file is cut short: the installer would register it as it is"}},
+    {"one byte changed inside a compressed font",
+     [](const std::string& disc) { ASSERT_TRUE(vexatest::FlipLiteral(disc + "\\Fonts\\HVMING.TT_")); },
+     2,
+     {"error: * 漢維明體 File1: expanded: 380660 bytes, *, damaged: table '*' does not add up to its checksum*"},
+     1},
+    {"a table's tag changed in a font",
+     [](const std::string& disc) { EditBytes(disc + "\\Fonts\\HVMONO.TTF", "glyf", "glyF"); },
+     2,
+     {"error: * 漢維等寬體 File1: 343140 bytes, *, damaged: the font does not add up to the checksum its 'head' *"},
+     1},
+    {"a TrueType font marked as one of PostScript outlines",
+     [](const std::string& disc) { EditBytes(disc + "\\Fonts\\HVMONO.TTF", std::string("\0\1\0\0", 4), "OTTO"); },
+     2,
+     {"error: * 漢維等寬體 File1: *, an OpenType font of 18 tables, damaged: it is marked an OpenType font of *"},
+     1},
+    {"an EUDC font for a font the script does not install",
+     [](const std::string& disc) {
+         CopyFileA((disc + "\\Fonts\\HVMONO.TTF").c_str(), (disc + "\\Fonts\\HVMONO.TTE").c_str(), FALSE);
+         AddToScript(disc,
+                     "[TTEs]\nFonts=1\nFont1=等寬外字\n[TTE Files]\n等寬外字 Size=336\n等寬外字 Files=1\n等寬外字 "
+                     "FontName=Halvex Mono Bold (TrueType)\n等寬外字 AFiles=1\n等寬外字 AFontName1=Halvex Mono\n"
+                     "等寬外字 File1=HVMONO.TTE\n等寬外字 Disk1=第一片\n");
+     },
+     1,
+     {"warning: * [TTE Files] 等寬外字 FontName: \"Halvex Mono Bold (TrueType)\" is registered by no Fonts item*"},
+     1},
+    {"tables without a usable key",
+     [](const std::string& disc) {
+         vexatest::WriteBytes(disc + "\\Fonts\\PHON.TBL", "phonetic table");
+         AddToScript(disc,
+                     "[Tbls]\nTbls=2\nTbl1=注音\nTbl2=倉頡\n[Tbls Files]\n注音 Files=1\n注音 File1=PHON.TBL\n"
+                     "注音 Disk1=第一片\n倉頡 Files=1\n倉頡 File1=PHON.TBL\n倉頡 Disk1=第一片\n倉頡 DstDir=SYSTEM\n"
+                     "倉頡 AddWindowsDir=1\n倉頡 UserKey=\\Software\\Vexa\\倉頡\n");
+     },
+     2,
+     {"error: * [Tbls Files] 注音 UserKey: empty or missing: the installer copies the table, then shows \"Can't*",
+      "error: * [Tbls Files] 倉頡 UserKey: begins with a backslash, *\"Can't Create Key \\Software\\Vexa\\倉頡\"*"},
+     2},
+    {"a destination two folders deep that is not there",
+     [](const std::string& disc) {
+         vexatest::WriteBytes(disc + "\\Fonts\\README.TXT", "read me");
+         AddToScript(disc,
+                     "[Misc]\nItems=1\nItem1=說明\n[Misc Files]\n說明 Files=1\n說明 File1=README.TXT\n"
+                     "說明 Disk1=第一片\n說明 DstDir=C:\\VEXA 說明\\許\\功\n");
+     },
+     2,
+     {"error: * [Misc Files] 說明 DstDir: C:\\VEXA 說明\\許\\功: C:\\VEXA 說明 and C:\\VEXA 說明\\許 are not there, and "
+      "the installer makes only the last folder of a destination: it shows message 12 *\\功\\README.TXT !\""},
+     1},
+    {"two fonts of one font name",
+     [](const std::string& disc) {
+         EditScript(disc, "漢維黑體 FontName=Halvex Hei (TrueType)", "漢維黑體 FontName=HALVEX MING (TrueType)");
+     },
+     2,
+     {"error: * 漢維黑體 FontName: \"HALVEX MING (TrueType)\" is the FontName of 漢維明體 ([Fonts] Font2) too*"},
+     1},
+    {"an item listed twice",
+     [](const std::string& disc) { EditScript(disc, "Fonts=3", "Fonts=4\r\nFont4=漢維等寬體"); },
+     2,
+     {"error: Fonts\\VEXA95.INI [Fonts] Font4: 漢維等寬體: listed again: it is Font1 already*"},
+     1},
+    {"a count that reads as 0",
+     [](const std::string& disc) { EditScript(disc, "Fonts=3", "Fonts=three"); },
+     2,
+     {"error: Fonts\\VEXA95.INI [Fonts] Fonts: \"three\", which reads as 0, though Font1 is listed*",
+      "warning: Fonts\\VEXA95.INI: installs nothing*"},
+     2},
+    {"an empty script",
+     [](const std::string& disc) { vexatest::WriteBytes(disc + "\\Fonts\\VEXA95.INI", ""); },
+     1,
+     {"warning: Fonts\\VEXA95.INI: installs nothing*"},
+     1},
+    {"a disk label and a font name longer than the installer keeps",
+     [](const std::string& disc) {
+         EditScript(disc, "漢維黑體 Disk2=第二片", "漢維黑體 Disk2=第二片：漢維黑體的後半，在光碟中的資料夾 DISK2");
+         EditScript(disc, "漢維明體 FontName=Halvex Ming (TrueType)",
+                    "漢維明體 FontName=Halvex Ming Extra Condensed Ultra Light Italic Small Caps Display (TrueType)");
+     },
+     1,
+     {"warning: * 漢維黑體 Disk2: 46 bytes, longer than the 39 the installer keeps: it is cut to \"第二片：漢維黑體的後半，在光碟中的資料\"",
+      "warning: * 漢維明體 FontName: 76 bytes, *: it is cut to \"Halvex Ming * Small Caps Display (True\""},
+     2},
+    {"a product named for Apps & features",
+     [](const std::string& disc) {
+         AddToScript(disc,
+                     "[Product]\nName=漢維字型集 Halvex Type Collection for Traditional Chinese Windows 95 and NT\n"
+                     "Version=2.1\nPublisher=Vexa 字型\n");
+     },
+     1,
+     {"ok: * [Product]: \"漢維字型集 * Windows 95 an\" version \"2.1\" by \"Vexa 字型\": the product as Apps & features *",
+      "warning: * [Product] Name: 75 bytes, longer than the 71 the installer keeps: it is cut to \"漢維字型集 *95 an\""},
+     1},
+    {"a product without a name",
+     [](const std::string& disc) { AddToScript(disc, "[Product]\nVersion=2.1\n"); },
+     1,
+     {"warning: Fonts\\VEXA95.INI [Product] Name: missing, though [Product] gives a Version*"},
+     1},
     {"a script the installer refuses",
      [](const std::string& disc) { EditScript(disc, "漢維黑體 Files=2", "漢維黑體 Files=0"); },
      2,
@@ -224,6 +347,9 @@ TEST_P(BrokenDiscTest, ReportNamesTheFault) {
         EXPECT_TRUE(found) << "expected: " << expected << "\nreport:\n" << all;
     }
     EXPECT_EQ(report.ExitStatus(), c.exitStatus) << all;
+    if (c.faults >= 0) {
+        EXPECT_EQ(report.errors() + report.warnings(), c.faults) << all;
+    }
     // A clean disc and a disc with one fault differ by that fault alone.
     if (c.exitStatus == 0) {
         EXPECT_EQ(report.errors() + report.warnings(), 0) << all;
