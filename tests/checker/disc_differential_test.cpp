@@ -155,7 +155,33 @@ public:
             missing += "no EUDC link\n";
         if (table_ && RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, TableKey(), "IME file") != "PHON.IME")
             missing += "no table key\n";
-        return missing.empty() ? missing : missing + "the log:\n" + vexatest::FileBytes(log);
+        const std::string logged = vexatest::FileBytes(log);
+        Remove(logged);
+        return missing.empty() ? missing : missing + "the log:\n" + logged;
+    }
+
+    // Whatever the run left, the product's own remover takes away again:
+    // the fonts' values are gone, and so is the product's entry.
+    void Remove(const std::string& log) const {
+        const std::string mark = "Apps & features entry ";
+        const size_t at = log.find(mark);
+        if (at == std::string::npos) return;  // the run changed nothing
+        const std::string entry =
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + log.substr(at + mark.size(), 23);
+        char command[2 * MAX_PATH] = "";
+        DWORD size = sizeof command;
+        if (RegGetValueA(HKEY_LOCAL_MACHINE, entry.c_str(), "QuietUninstallString", RRF_RT_REG_SZ, nullptr, command,
+                         &size) != ERROR_SUCCESS)
+            return;  // nothing of it was left on the machine
+        vexatest::ChildProcess remover;
+        ASSERT_TRUE(remover.Start(vexatest::Widen(command, CP_ACP), vexatest::Widen(dir_.path(), CP_ACP)));
+        EXPECT_EQ(remover.WaitForExit(60000), std::optional<DWORD>(0u)) << command;
+        for (size_t k = 0; k < fonts_.size(); ++k)
+            for (const char* key : kFontsKeys)
+                EXPECT_EQ(RegistryRedirect::ValueOrMissing(HKEY_LOCAL_MACHINE, key, FontName(k)), "<missing>");
+        HKEY left = nullptr;
+        EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.c_str(), 0, KEY_READ, &left), ERROR_SUCCESS) << entry;
+        if (left) RegCloseKey(left);
     }
 
 private:
