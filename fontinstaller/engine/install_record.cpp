@@ -506,13 +506,6 @@ int RecordProgramItem(HWND owner, const char* group, const char* item, int group
     return Add(owner, e);
 }
 
-bool RecordHoldsFile(const char* path) {
-    for (int i = 0; i < g_installRecord.count; ++i)
-        if (g_installRecord.entries[i].kind == RecordedFile && lstrcmpiA(g_installRecord.entries[i].path, path) == 0)
-            return true;
-    return false;
-}
-
 int LoadInstallRecord(const char* path, InstallRecord* record) {
     std::memset(record, 0, sizeof *record);
     std::string text;

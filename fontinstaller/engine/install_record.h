@@ -100,9 +100,6 @@ int RecordKey(HWND owner, HKEY root, REGSAM view, const char* key);
 int RecordFont(HWND owner, const char* registryData);
 int RecordProgramItem(HWND owner, const char* group, const char* item, int groupMadeForIt);
 
-// Whether the record open holds a file (compared without regard to case).
-bool RecordHoldsFile(const char* path);
-
 // Reads a record file: 1 when it is whole, 0 when it is missing or
 // damaged (a line that does not read, a count or check that does not
 // agree).

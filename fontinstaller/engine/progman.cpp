@@ -76,7 +76,6 @@ struct Conversation {
     char second[kProgmanCommandCapacity];
     char third[kProgmanCommandCapacity];
     char group[kProgmanCommandCapacity];  // the group's name as the shell lists it
-    int connected = 0;
     int result = 0;
     int groupListed = -1;  // the group was among the shell's groups before: 1, 0, or -1 unknown
     // The trace lines of the conversation, handed to Trace by the waiting
@@ -233,7 +232,6 @@ DWORD WINAPI Converse(void* parameter) {
         Note("\tConnecting\n");
         conversation = DdeConnect(instance, progman, progman, nullptr);
     }
-    c->connected = conversation != nullptr;
     if (conversation && !Abandoned(c)) c->script(c, instance, conversation);
     Note("\tDDE Error 0x%x\n", DdeGetLastError(instance));
     if (conversation) DdeDisconnect(conversation);
@@ -297,7 +295,7 @@ namespace {
 // Runs the conversation on its own thread and waits for it at most the
 // limit; its trace lines are traced here. c is released. 1 when the
 // conversation ended in time and its script succeeded.
-int RunConversation(HWND owner, Conversation* c, int* connected, int* groupListed) {
+int RunConversation(HWND owner, Conversation* c, int* groupListed) {
     int result = 0;
     {
         ShellRepliesAllowed replies;
@@ -311,7 +309,6 @@ int RunConversation(HWND owner, Conversation* c, int* connected, int* groupListe
         c->noteCount = 0;
         if (ended) {
             result = c->result;
-            if (connected) *connected = c->connected;
             if (groupListed) *groupListed = c->groupListed;
         }
         LeaveCriticalSection(&c->lock);
@@ -365,7 +362,7 @@ int AddProgmanItem(HWND owner, int index, const char* programPath) {
         return 0;
     }
     int groupListed = -1;
-    const int result = RunConversation(owner, c, nullptr, &groupListed);
+    const int result = RunConversation(owner, c, &groupListed);
     // A group the shell did not list before was made for this item: it
     // goes with it, once empty.
     if (result && groupListed == 0) RecordProgramItem(owner, item.group, item.name, 1);
@@ -387,7 +384,7 @@ EntryOutcome RemoveProgmanItem(HWND owner, const RecordEntry& entry, char* why) 
         std::snprintf(why, kWhyCapacity, "程式群組或項目名稱太長");
         return EntryNotRemoved;
     }
-    if (RunConversation(owner, c, nullptr, nullptr)) return EntryRemoved;
+    if (RunConversation(owner, c, nullptr)) return EntryRemoved;
     std::snprintf(why, kWhyCapacity, "程式管理員沒有回應,請以手動方式刪除");
     return EntryNotRemoved;
 }
